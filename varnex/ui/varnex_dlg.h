@@ -1,0 +1,76 @@
+// The main dialog of varnex: nine result views under a tab control, the action, rescan and
+// selection buttons, and the status box. It picks the start mode, loads the rule files and starts
+// the scan worker.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "../../common/ui/dialog_base.h"
+#include "../core/scan_driver.h"
+#include "../core/scan_texts.h"
+#include "../rules/rule_loader.h"
+#include "dialog_scan_window.h"
+
+namespace varnex::ui {
+
+// What the scanners of one run get to work with.
+struct ScanContext {
+  std::shared_ptr<ScanState> state;
+  std::shared_ptr<const RuleData> rules;
+  std::shared_ptr<IScanWindow> window;
+};
+using ScanStepsFactory = std::function<std::shared_ptr<const ScanSteps>(const ScanContext&)>;
+
+struct VarnexDlgOptions {
+  std::wstring commandLine;    // the arguments after the program name
+  std::wstring programFolder;  // where the data folder lies; "" = the program's own folder
+  ErrorMessageFn showError;    // nullptr = a modal "错误！" message box owned by the dialog
+  ScanStepsFactory makeSteps;  // nullptr = the program's scanners
+  PostMessageFn post;          // nullptr = PostMessageW
+};
+
+class CVarnexDlg : public CDialogBase {
+ public:
+  explicit CVarnexDlg(VarnexDlgOptions options = {});
+
+  HWND View(int k) const { return views_[k]; }
+  const ScanState& State() const { return *state_; }
+  const RuleData& Rules() const { return *rules_; }
+
+ protected:
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  BOOL OnInitDialog();
+  void CreateViews();
+  void EnableDebugPrivilege();
+  void ChooseModeAndLoadRules();
+  void StartTargetFolderMode(const std::wstring& lowerCommandLine);
+  void StartScan();
+  LRESULT OnFinding(LPARAM index);
+  INT_PTR OnCommand(WORD id, WORD code);
+  INT_PTR OnNotify(const NMHDR* header);
+  void OnTabSelChange();
+  void DistributeFindings();
+  void OnActionButton();
+  void OnRescan();
+  void ShowError(const std::wstring& text);
+
+  VarnexDlgOptions options_;
+  std::shared_ptr<ScanState> state_;
+  std::shared_ptr<RuleData> rules_;
+  std::shared_ptr<DialogScanWindow> window_;
+  std::shared_ptr<const ScanSteps> steps_;
+  std::array<HWND, kViewCount> views_{};
+  HICON icon_ = nullptr;
+};
+
+// The scanners of the program; later scanners are added here.
+std::shared_ptr<const ScanSteps> MakeProgramScanSteps(const ScanContext& context);
+
+}  // namespace varnex::ui
