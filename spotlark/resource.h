@@ -1,0 +1,47 @@
+// Resource and control ids of spotlark.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDI_FINDER_FULL 136
+#define IDI_FINDER_EMPTY 137
+#define IDC_FINDER_CURSOR 139
+
+#define IDD_SPOTLARK_DIALOG 102
+#define IDD_FINDER_PAGE 130
+#define IDD_TRAY_PAGE 131
+
+// Main window.
+#define IDC_TAB 1000
+#define IDC_SHELL_MENU 1016
+#define IDC_TOPMOST 1019
+#define IDC_VARNEX 1023
+
+// Finder page.
+#define IDC_BROWSE 1002
+#define IDC_FIND 1003
+#define IDC_PATH 1004
+#define IDC_HANDLE 1005
+#define IDC_TITLE 1006
+#define IDC_PID 1007
+#define IDC_PROPERTIES 1008
+#define IDC_END_PROCESS 1009
+#define IDC_OPEN_LOCATION 1010
+#define IDC_DESCRIPTION 1011
+#define IDC_SIGNER 1012
+#define IDC_COPYRIGHT 1013
+#define IDC_COMPANY 1014
+#define IDC_PRODUCT 1015
+#define IDC_COMMAND_LINE 1017
+#define IDC_FINDER_TOOL 1020
+
+// Tray page.
+#define IDC_TRAY_LIST 1001
+#define IDC_MORE_INFO 1021
+#define IDC_TRAY_END 1052
+#define IDC_TRAY_SHOW 1053
+#define IDC_TRAY_HIDE 1054
+#define IDC_TRAY_REFRESH 1055
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,0 +1,27 @@
+// What the locator asks Windows about a window, its process and its program file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace spotlark {
+
+// Version string of a file; unlike the scanner's reader, a missing file gives "".
+std::wstring LocatorVersionString(const std::wstring& path, const std::wstring& name);
+std::wstring GetLegalNotice(const std::wstring& path);
+
+struct WindowProcess {
+  std::wstring pid;   // decimal process id of the window's thread
+  std::wstring path;  // drive-letter path of the process's program file, "" when unreadable
+};
+WindowProcess GetWindowProcessPath(HWND window);
+
+// Process id in decimal; answers whether the process was opened and ended (exit code 0).
+bool EndProcessById(const std::wstring& pidText);
+
+// Title or control text of any window (WM_GETTEXT, at most 512 characters); a window that does
+// not answer within a second gives "" rather than freezing the locator.
+std::wstring WindowTextOf(HWND window);
+
+}  // namespace spotlark
