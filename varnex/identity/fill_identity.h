@@ -1,0 +1,12 @@
+// Completes a Finding from the file it names before the Classifier judges it.
+#pragma once
+
+#include "../core/finding.h"
+
+namespace varnex {
+
+// Overwrites Company with the file's Authenticode signer ("" when unsigned), FileDescription and
+// ProductName with its version strings ("文件不存在" for a missing file in an existing folder).
+void FillIdentity(Finding& finding);
+
+}  // namespace varnex
