@@ -1,3 +1,4 @@
+include_guard(GLOBAL)
 # Puts the rule files and their README in a "data" folder beside the varnex program, as a user
 # unpacks them. Included from varnex/ui once the program target exists.
 if(TARGET varnex)
