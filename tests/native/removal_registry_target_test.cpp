@@ -1,0 +1,102 @@
+// Where registry deletions land: root mapping, parent key, the WOW64 view and the guards.
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+#include "varnex/remediation/registry_target.h"
+
+using namespace varnex::remediation;
+using winaccess::RegistryRoot;
+
+TEST(RemovalRegistryTarget, ValueTargetsMapTheRootAsWritten) {
+  struct Case {
+    const wchar_t* path;
+    RegistryRoot root;
+    const wchar_t* subkey;
+  } cases[] = {
+      {L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", RegistryRoot::CurrentUser,
+       L"Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {L"hkey_current_user\\Environment", RegistryRoot::LocalMachine, L"Environment"},  // lower case: not mapped
+      {L"HKEY_USERS\\.DEFAULT\\Environment", RegistryRoot::Users, L".DEFAULT\\Environment"},
+      {L"Environment", RegistryRoot::LocalMachine, L"Environment"},
+  };
+  for (const auto& c : cases) {
+    const auto t = ValueTargetFor(c.path);
+    EXPECT_EQ(t.root, c.root) << c.path;
+    EXPECT_EQ(t.subkey, c.subkey) << c.path;
+  }
+  EXPECT_TRUE(UsesNativeView(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft"));
+  EXPECT_FALSE(UsesNativeView(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\Microsoft"));
+  EXPECT_FALSE(UsesNativeView(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft"));
+}
+
+TEST(RemovalRegistryTarget, KeyTargets) {
+  struct Case {
+    const wchar_t* path;
+    const wchar_t* name;
+    bool allowed;
+    RegistryRoot root;
+    const wchar_t* parent;
+    const wchar_t* keyName;
+  } cases[] = {
+      // The usual handler key: the name is the path's last component.
+      {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\*\\shellex\\ContextMenuHandlers\\Tool", L"Tool", true,
+       RegistryRoot::LocalMachine, L"software\\classes\\*\\shellex\\contextmenuhandlers", L"tool"},
+      // A lower-case root name is raised before mapping.
+      {L"hkey_current_user\\Software\\Vx\\Tool", L"Tool", true, RegistryRoot::CurrentUser, L"software\\vx", L"tool"},
+      // A class key below CLSID is not guarded.
+      {L"HKEY_CLASSES_ROOT\\CLSID\\{AB-12}", L"{AB-12}", true, RegistryRoot::ClassesRoot, L"clsid", L"{ab-12}"},
+      // The name also occurs earlier: only the final component is the key.
+      {L"HKEY_CURRENT_USER\\Software\\tool\\x\\tool", L"tool", true, RegistryRoot::CurrentUser, L"software\\tool\\x",
+       L"tool"},
+      // The name occurs only earlier (or inside a component): another key than the row's; refused.
+      {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Foo\\Bar", L"software", false, RegistryRoot::LocalMachine, L"", L"software"},
+      {L"HKEY_CURRENT_USER\\Software\\mytools\\x", L"tool", false, RegistryRoot::CurrentUser, L"", L"tool"},
+      // A verb: the name is a path of its own below the root.
+      {L"HKEY_CLASSES_ROOT\\*\\shell", L"*\\shell\\scan with tool", true, RegistryRoot::ClassesRoot, L"",
+       L"*\\shell\\scan with tool"},
+      // A class directly below the root that is not guarded.
+      {L"HKEY_CLASSES_ROOT\\txtfile", L"txtfile", true, RegistryRoot::ClassesRoot, L"", L"txtfile"},
+      // Empty names would delete the parent's whole content.
+      {L"HKEY_CLASSES_ROOT\\CLSID\\", L"", false, RegistryRoot::ClassesRoot, L"", L""},
+      {L"HKEY_CURRENT_USER\\Software\\Vx", L"\\", false, RegistryRoot::CurrentUser, L"", L"\\"},
+      // Top-level keys of the other roots.
+      {L"HKEY_LOCAL_MACHINE\\SOFTWARE", L"SOFTWARE", false, RegistryRoot::LocalMachine, L"", L"software"},
+      {L"HKEY_CURRENT_USER\\x", L"Software", false, RegistryRoot::CurrentUser, L"", L"software"},
+      {L"HKEY_CURRENT_USER\\x", L"Software\\Vendor", true, RegistryRoot::CurrentUser, L"", L"software\\vendor"},
+      // No backslash: the local machine, the whole text as subkey.
+      {L"Tool", L"Tool", false, RegistryRoot::LocalMachine, L"", L"tool"},
+      // An unknown root name is the local machine, and its first component the subkey: HKLM\Tool.
+      {L"Software\\Tool", L"Tool", false, RegistryRoot::LocalMachine, L"", L"tool"},
+      {L"Vendor\\Software\\Tool", L"Tool", true, RegistryRoot::LocalMachine, L"software", L"tool"},
+  };
+  for (const auto& c : cases) {
+    const auto t = KeyTargetFor(c.path, c.name);
+    EXPECT_EQ(t.allowed, c.allowed) << c.path << " | " << c.name;
+    if (!c.allowed) continue;
+    EXPECT_EQ(t.root, c.root) << c.path;
+    EXPECT_EQ(t.parent, c.parent) << c.path;
+    EXPECT_EQ(t.keyName, c.keyName) << c.path;
+  }
+}
+
+TEST(RemovalRegistryTarget, ClassRootGuardInEveryLetterCase) {
+  const wchar_t* names[] = {L"exefile", L"regfile", L"batfile", L"folder", L"directory", L"lnkfile", L"*"};
+  for (const wchar_t* name : names) {
+    std::wstring mixed = name;
+    for (std::size_t i = 0; i < mixed.size(); i += 2) mixed[i] = static_cast<wchar_t>(std::towupper(mixed[i]));
+    for (const std::wstring& n : {std::wstring(name), mixed}) {
+      EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\" + n, n).allowed) << n;
+      EXPECT_FALSE(KeyTargetFor(L"hkey_classes_root\\" + n, n).allowed) << n;
+      EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\\\" + n, n).allowed) << n;   // parent "\"
+      EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\\\\\" + n, n).allowed) << n;  // parent "\\"
+      EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\Other", n).allowed) << n;     // not in the path: the root
+      EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\" + n + L"\\", n + L"\\").allowed) << n;
+      // Deeper below the class root the same names are ordinary keys.
+      EXPECT_TRUE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\Applications\\" + n, n).allowed) << n;
+    }
+  }
+  EXPECT_TRUE(IsGuardedClassName(L""));
+  EXPECT_TRUE(IsGuardedClassName(L"\\\\"));
+  EXPECT_FALSE(IsGuardedClassName(L"txtfile"));
+}

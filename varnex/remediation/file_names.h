@@ -1,0 +1,33 @@
+// The names the file actions move things to: the quarantine file on the desktop, the backup names
+// in place, and the program folder a folder rule points at. Pure; existence is asked through a
+// callable so the choice of a free name can be tested without a disk.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace varnex::remediation {
+
+using ExistsFn = std::function<bool(const std::wstring& path)>;
+
+// "<desktop>\<name>.隔离". A name that is taken is never replaced: the first free one of
+// "<name>(2).隔离", "<name>(3).隔离", ... is used. Only the last component of `name` counts, so a
+// name cannot lead out of the desktop folder; without a usable one the file's own name is used.
+// Empty when no usable name exists.
+std::wstring QuarantinePath(const std::wstring& desktop, const std::wstring& name, const std::wstring& filePath,
+                            const ExistsFn& exists);
+
+std::wstring FileBackupPath(const std::wstring& path);    // path + ".bak"
+std::wstring FolderBackupPath(const std::wstring& path);  // path + "_bak"
+
+// The folder that a folder rule (a lower-case fragment such as "\toolname\") names inside the
+// lower-cased file path: the path up to the fragment's closing backslash. None when the fragment
+// does not occur, does not end in a backslash, or would name a drive root.
+std::optional<std::wstring> FolderForRule(const std::wstring& lowerFilePath, const std::wstring& rule);
+
+// The folder part of a task path: the text before its last backslash ("" for a task of the root
+// folder, and for a path without any backslash).
+std::wstring TaskFolderOf(const std::wstring& taskPath);
+
+}  // namespace varnex::remediation

@@ -1,0 +1,60 @@
+#include "log_records.h"
+
+#include <cstdio>
+
+namespace varnex::remediation {
+
+std::wstring LogFileName(const std::wstring& folderWithBackslash, int year, int month, int day, LogKind kind) {
+  wchar_t date[16] = {};
+  std::swprintf(date, 16, L"%04d%02d%02d", year, month, day);
+  const wchar_t* suffix = kind == LogKind::Removal      ? L"_Varnex.log"
+                          : kind == LogKind::AssocClsid ? L"_ASSOC_CLSID.log"
+                                                        : L"_DelFile.log";
+  return folderWithBackslash + date + suffix;
+}
+
+std::wstring MainLogRecord(const std::wstring& name, const std::wstring& type, const std::wstring& binPath,
+                           const std::wstring& filePath, const std::wstring& startPath, const std::wstring& company,
+                           const std::wstring& fileDescription, const std::wstring& productName,
+                           const std::wstring& matchMethod, const std::wstring& quarantinedAs) {
+  std::wstring record = type + L"启动项：\t" + name + L"\t匹配原因：" + matchMethod + L"\r\n";
+  record += L"启动路径：\t" + startPath + L"\r\n";
+  record += L"启动参数：\t" + binPath + L"\r\n";
+  record += L"文件路径：\t" + filePath + L"\r\n";
+  if (!quarantinedAs.empty()) record += L"隔离文件：\t" + quarantinedAs + L"\r\n";
+  record += L"描述：\t" + company + L"\t" + fileDescription + L"\t" + productName + L"\r\n\r\n";
+  return record;
+}
+
+std::wstring AssocClsidLogRecord(const std::wstring& key, const std::wstring& path, const std::wstring& matchMethod) {
+  return key + L"\t路径：" + path + L"\t匹配原因：" + matchMethod + L"\r\n";
+}
+
+std::wstring DelFileLogRecord(const std::wstring& path) { return path + L"\r\n"; }
+
+std::vector<unsigned char> Utf16LeBytes(const std::wstring& record, bool withByteOrderMark) {
+  std::vector<unsigned char> bytes;
+  bytes.reserve(record.size() * 2 + 2);
+  if (withByteOrderMark) {
+    bytes.push_back(0xFF);
+    bytes.push_back(0xFE);
+  }
+  for (wchar_t c : record) {
+    // wchar_t is 32 bits natively; characters beyond the BMP become a surrogate pair there.
+    auto put = [&bytes](unsigned unit) {
+      bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+      bytes.push_back(static_cast<unsigned char>((unit >> 8) & 0xFF));
+    };
+    const auto code = static_cast<unsigned long>(c);
+    if (code > 0xFFFF) {
+      const unsigned long v = code - 0x10000;
+      put(static_cast<unsigned>(0xD800 + (v >> 10)));
+      put(static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+    } else {
+      put(static_cast<unsigned>(code));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace varnex::remediation

@@ -1,0 +1,39 @@
+// Where a registry deletion lands, worked out from the texts of a result row before any key is
+// opened: the root, the key to open and what to delete beneath it, or a refusal.
+#pragma once
+
+#include <string>
+
+#include "../../common/winaccess/path_rules.h"
+
+namespace varnex::remediation {
+
+// A path that names the 32-bit branch ("Wow6432Node", any letter case) is opened as written;
+// every other path is opened in the 64-bit view when running under WOW64.
+bool UsesNativeView(const std::wstring& keyPath);
+
+struct ValueTarget {
+  winaccess::RegistryRoot root = winaccess::RegistryRoot::LocalMachine;
+  std::wstring subkey;
+};
+// The root name is mapped exactly as written, letter case included.
+ValueTarget ValueTargetFor(const std::wstring& keyPath);
+
+struct KeyTarget {
+  bool allowed = false;  // false: nothing may be deleted
+  winaccess::RegistryRoot root = winaccess::RegistryRoot::LocalMachine;
+  std::wstring parent;   // the key to open, relative to the root ("" = the root itself)
+  std::wstring keyName;  // deleted with its subtree below `parent`
+};
+// Lower-cases name and path and raises the root name to upper case. The key name is taken as the
+// final component(s) of the path; a name that is not in the path is a key directly below the root.
+// Refused: an empty name, a name found only earlier in the path (the row would name another key),
+// the guarded class names directly below HKEY_CLASSES_ROOT, and the top-level keys of the other
+// roots (SOFTWARE, SYSTEM, ...).
+KeyTarget KeyTargetFor(const std::wstring& keyPath, const std::wstring& keyName);
+
+// True for the class-root names that must never be deleted: "", "\", "\\", exefile, regfile,
+// batfile, folder, directory, lnkfile and "*" (the name already lower-cased).
+bool IsGuardedClassName(const std::wstring& lowerName);
+
+}  // namespace varnex::remediation
