@@ -10,6 +10,7 @@
 #include "list_view.h"
 #include "resource.h"
 #include "start_mode.h"
+#include "../remediation/removal_thread.h"
 
 namespace varnex::ui {
 
@@ -23,6 +24,8 @@ INT_PTR CVarnexDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
     case WM_CLOSE: Close(IDCANCEL); return TRUE;
+    case WM_PAINT: return OnPaintMinimised() ? TRUE : FALSE;
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(icon_);
     default: return FALSE;
   }
 }
@@ -152,6 +155,8 @@ INT_PTR CVarnexDlg::OnCommand(WORD id, WORD code) {
   switch (id) {
     case IDC_ACTION: OnActionButton(); return TRUE;
     case IDC_RESCAN: OnRescan(); return TRUE;
+    case IDC_SELECT_ALL: OnSelectAll(); return TRUE;
+    case IDC_INVERT: OnInvert(); return TRUE;
     case IDCANCEL: Close(IDCANCEL); return TRUE;
     default: return FALSE;
   }
@@ -159,6 +164,13 @@ INT_PTR CVarnexDlg::OnCommand(WORD id, WORD code) {
 
 INT_PTR CVarnexDlg::OnNotify(const NMHDR* header) {
   if (header->idFrom == IDC_TAB && header->code == TCN_SELCHANGE) OnTabSelChange();
+  // Views have ids 1100 to 1108; the range is kept to 1110 as the commands always had it.
+  if (header->idFrom >= IDC_VIEW_FIRST && header->idFrom <= IDC_VIEW_FIRST + 10) {
+    HWND view = header->hwndFrom;
+    if (header->code == NM_CLICK) OnViewClick(view);
+    if (header->code == NM_RCLICK) OnViewRightClick(view);
+    if (header->code == LVN_KEYDOWN) OnViewKeyDown(view, reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+  }
   ::SetWindowLongPtrW(Hwnd(), DWLP_MSGRESULT, 0);
   return FALSE;
 }
@@ -192,7 +204,10 @@ void CVarnexDlg::OnActionButton() {
     state_->StopRequested = true;
     return;
   }
-  // Handling the ticked rows comes with the removal worker.
+  ::EnableWindow(::GetDlgItem(Hwnd(), IDC_ACTION), FALSE);
+  ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESCAN), FALSE);
+  const int tab = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
+  remediation::StartRemovalThread(Hwnd(), tab, state_, options_.askUser);
 }
 
 void CVarnexDlg::OnRescan() {

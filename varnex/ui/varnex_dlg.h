@@ -32,6 +32,13 @@ struct VarnexDlgOptions {
   ErrorMessageFn showError;    // nullptr = a modal "错误！" message box owned by the dialog
   ScanStepsFactory makeSteps;  // nullptr = the program's scanners
   PostMessageFn post;          // nullptr = PostMessageW
+  // The removal's questions and notices, shaped like MessageBoxW; nullptr = MessageBoxW.
+  std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> askUser;
+  // Shows the context menu at the cursor and returns the chosen command (0: none);
+  // nullptr = TrackPopupMenu.
+  std::function<UINT(HWND owner, HMENU popup)> trackMenu;
+  // Starts a program with parameters; nullptr = ShellExecuteW with "open".
+  std::function<void(const std::wstring& file, const std::wstring& parameters)> launch;
 };
 
 class CVarnexDlg : public CDialogBase {
@@ -60,6 +67,17 @@ class CVarnexDlg : public CDialogBase {
   void OnActionButton();
   void OnRescan();
   void ShowError(const std::wstring& text);
+
+  // Commands on the result views.
+  int CurrentTab() const;
+  bool IsProtectedRow(HWND view, int row) const;
+  void OnSelectAll();
+  void OnInvert();
+  void ShowDetails(HWND view, int row);
+  void OnViewClick(HWND view);
+  void OnViewKeyDown(HWND view, WORD key);
+  void OnViewRightClick(HWND view);
+  bool OnPaintMinimised();
 
   VarnexDlgOptions options_;
   std::shared_ptr<ScanState> state_;
