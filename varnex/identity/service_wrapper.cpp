@@ -11,7 +11,7 @@ namespace varnex {
 namespace {
 
 // Any value type is taken as UTF-16 text up to its first 0 or the end of the data; a value longer
-// than the buffer is not read at all.
+// than the 522-byte buffer is not read at all.
 std::wstring ReadRawText(HKEY key, const wchar_t* valueName) {
   constexpr DWORD kBytes = winaccess::kRegistryDataBytes;
   // Spare zeros past the size handed to the API keep a value that fills the buffer terminated.
