@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "../../common/text/text_rules.h"
+#include "../../common/winaccess/registry.h"
 #include "../../common/winaccess/winaccess.h"
 #include "command_resolution.h"
 #include "scanner_registry.h"

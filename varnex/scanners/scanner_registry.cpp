@@ -2,6 +2,7 @@
 
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/path_rules.h"
+#include "../../common/winaccess/registry.h"
 #include "../../common/winaccess/winaccess.h"
 
 namespace varnex::scanners {

@@ -1,5 +1,6 @@
 #include "startup_entries.h"
 
+#include "../../common/winaccess/registry.h"
 #include "command_resolution.h"
 #include "scanner_registry.h"
 
