@@ -1,0 +1,15 @@
+// Appends records to the dated logs beside the program. Every failure is silent: the record is
+// lost and the removal goes on.
+#pragma once
+
+#include <string>
+
+namespace varnex::remediation {
+
+void WriteRemovalLog(std::wstring name, std::wstring type, std::wstring binPath, std::wstring filePath,
+                     std::wstring startPath, std::wstring company, std::wstring fileDescription,
+                     std::wstring productName, std::wstring matchMethod, std::wstring quarantinedAs = L"");
+void WriteAssocClsidLog(std::wstring key, std::wstring path, std::wstring matchMethod);
+void WriteDelFileLog(std::wstring path);
+
+}  // namespace varnex::remediation
