@@ -59,6 +59,10 @@ INT_PTR CSpotlarkDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     }
     case WM_SHOW_FINDER_PAGE: ShowFinderPage(); return TRUE;
+    case WM_DROPFILES:
+      // Dropped beside the pages (tab strip, check boxes): the finder page shows it and frees it.
+      ::SendMessageW(finder_.Hwnd(), WM_DROPFILES, wParam, lParam);
+      return TRUE;
     case WM_PAINT: return OnPaintMinimized() ? TRUE : FALSE;
     case WM_QUERYDRAGICON:
       ::SetWindowLongPtrW(Hwnd(), DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(icon_));

@@ -35,21 +35,25 @@ bool IsTaskbarWindow(HWND window) {
   return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
 }
 
+namespace {
+
+BOOL CALLBACK CollectTaskbarWindow(HWND window, LPARAM context) {
+  auto& found = *reinterpret_cast<std::vector<HWND>*>(context);
+  if (!IsTaskbarWindow(window)) return TRUE;
+  wchar_t className[1024] = {};
+  if (::GetClassNameW(window, className, 1024) == 0) return TRUE;
+  if (::lstrcmpiW(className, L"ApplicationFrameWindow") == 0) return TRUE;
+  wchar_t title[1024] = {};
+  if (::GetWindowTextW(window, title, 1024) == 0) return TRUE;
+  found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> ListTaskbarWindows() {
   std::vector<HWND> windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& found = *reinterpret_cast<std::vector<HWND>*>(context);
-        if (!IsTaskbarWindow(window)) return TRUE;
-        wchar_t className[1024] = {};
-        if (::GetClassNameW(window, className, 1024) == 0) return TRUE;
-        if (::lstrcmpiW(className, L"ApplicationFrameWindow") == 0) return TRUE;
-        wchar_t title[1024] = {};
-        if (::GetWindowTextW(window, title, 1024) == 0) return TRUE;
-        found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  ::EnumWindows(CollectTaskbarWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 

@@ -98,7 +98,7 @@ TEST_F(FinderTest, LookupByHandleInEveryTypedFormShowsTheWindowsProgram) {
   };
   for (const Case& c : cases) {
     const std::wstring typed = Hex(c.window, c.format);
-    SCOPED_TRACE(testing::PrintToString(typed));
+    SCOPED_TRACE(testing::PrintToString(std::wstring(typed)));
     SetItemText(finder, IDC_HANDLE, typed);
     Click(finder, IDC_FIND);
     EXPECT_EQ(ItemText(finder, IDC_HANDLE), Hex(c.window, L"0x%08X"));
@@ -120,8 +120,8 @@ TEST_F(FinderTest, HandleTextsWithoutAWindowChangeNothingOrClearTheDetails) {
   HWND finder = open.Finder();
   const std::wstring valid = Hex(target.Window(), L"0x%08X");
   // Texts that are not a handle: nothing happens, the shown window stays.
-  for (const std::wstring typed : {L"", L"0x", L"zz", L"12zz", L"0", L"0x0000", L"-5", L"1FFFFFFFF", L"0x 12"}) {
-    SCOPED_TRACE(testing::PrintToString(typed));
+  for (const wchar_t* typed : {L"", L"0x", L"zz", L"12zz", L"0", L"0x0000", L"-5", L"1FFFFFFFF", L"0x 12"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(typed)));
     SetItemText(finder, IDC_HANDLE, valid);
     Click(finder, IDC_FIND);
     SetItemText(finder, IDC_HANDLE, typed);
@@ -266,6 +266,59 @@ TEST_F(FinderTest, DroppedFilesFoldersAndShortcuts) {
   }
 }
 
+TEST_F(FinderTest, BrowsePropertiesAndOpenLocationHandThePathToTheShell) {
+  std::vector<std::wstring> folders, properties, locations;
+  std::wstring chosen;
+  auto options = QuietOptions();
+  options.finderShell.chooseFile = [&](const std::wstring& folder) {
+    folders.push_back(folder);
+    return chosen;
+  };
+  options.finderShell.showProperties = [&](const std::wstring& path) { properties.push_back(path); };
+  options.finderShell.openLocation = [&](const std::wstring& path) { locations.push_back(path); };
+  OpenDialog open(options);
+  HWND finder = open.Finder();
+
+  // The dialog starts in the path's folder, or in "C:\Program Files" without one.
+  struct BrowseCase {
+    std::wstring path, folder, chosen, shown;
+  } browses[] = {
+      {L"", L"C:\\Program Files", L"", L""},
+      {L"noslash.exe", L"C:\\Program Files", L"", L"noslash.exe"},
+      {L"\\top.exe", L"C:\\Program Files", L"", L"\\top.exe"},
+      {L"C:\\Apps\\x.exe", L"C:\\Apps", L"", L"C:\\Apps\\x.exe"},
+      {L"C:\\Apps\\x.exe", L"C:\\Apps", SignedTargetProgram(), SignedTargetProgram()},
+  };
+  for (const BrowseCase& b : browses) {
+    SCOPED_TRACE(testing::PrintToString(b.path));
+    folders.clear();
+    chosen = b.chosen;
+    SetItemText(finder, IDC_PATH, b.path);
+    Click(finder, IDC_BROWSE);
+    EXPECT_EQ(folders, std::vector<std::wstring>{b.folder});
+    EXPECT_EQ(ItemText(finder, IDC_PATH), b.shown);
+    EXPECT_EQ(ItemText(finder, IDC_DESCRIPTION), b.chosen.empty() ? L"" : L"Popup target");
+  }
+
+  // Properties only for something that exists; the location in every case.
+  for (const std::wstring& path : {std::wstring(L"C:\\NoSuch\\x.exe"), std::wstring(L""), SignedTargetProgram(),
+                                  std::wstring(L"C:\\windows")}) {
+    properties.clear();
+    locations.clear();
+    SetItemText(finder, IDC_PATH, path);
+    Click(finder, IDC_PROPERTIES);
+    Click(finder, IDC_OPEN_LOCATION);
+    const bool exists = !path.empty() && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_EQ(properties, exists ? std::vector<std::wstring>{path} : std::vector<std::wstring>{}) << path;
+    EXPECT_EQ(locations, std::vector<std::wstring>{path});
+  }
+
+  // A file dropped beside the pages reaches the finder page.
+  ::SendMessageW(open.Main(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({SignedTargetProgram()})), 0);
+  EXPECT_EQ(ItemText(finder, IDC_PATH), SignedTargetProgram());
+  EXPECT_EQ(ItemText(finder, IDC_SIGNER), kTargetSigner);
+}
+
 TEST_F(FinderTest, DraggingTheToolFramesAndIdentifiesTheWindowUnderThePointer) {
   TargetProcess target(L"Spotlark drag target", 1000, 60);
   ASSERT_NE(target.Window(), nullptr);
@@ -275,7 +328,16 @@ TEST_F(FinderTest, DraggingTheToolFramesAndIdentifiesTheWindowUnderThePointer) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   HICON idle = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_FINDER_FULL));
   HICON dragging = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_FINDER_EMPTY));
-  ASSERT_NE(::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_FINDER_CURSOR)), nullptr);
+  HCURSOR crossHair = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_FINDER_CURSOR));
+  ASSERT_NE(crossHair, nullptr);
+  ICONINFO cursorInfo{};
+  ASSERT_TRUE(::GetIconInfo(crossHair, &cursorInfo));
+  EXPECT_EQ(cursorInfo.xHotspot, 0u);
+  EXPECT_EQ(cursorInfo.yHotspot, 0u);
+  if (cursorInfo.hbmMask) ::DeleteObject(cursorInfo.hbmMask);
+  if (cursorInfo.hbmColor) ::DeleteObject(cursorInfo.hbmColor);
+  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+  const HCURSOR before = ::GetCursor();
   EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(tool, STM_GETICON, 0, 0)), idle);
 
   auto pageClientPoint = [&](HWND window) {
@@ -289,6 +351,7 @@ TEST_F(FinderTest, DraggingTheToolFramesAndIdentifiesTheWindowUnderThePointer) {
   EXPECT_TRUE(open.Dialog().FinderPage().Tool().Dragging());
   EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(tool, STM_GETICON, 0, 0)), dragging);
   EXPECT_EQ(::GetCapture(), finder);
+  EXPECT_EQ(::GetCursor(), crossHair);
 
   // Over the locator itself: nothing is framed or shown.
   ::SendMessageW(finder, WM_MOUSEMOVE, MK_LBUTTON, pageClientPoint(::GetDlgItem(finder, IDC_PATH)));
@@ -307,6 +370,7 @@ TEST_F(FinderTest, DraggingTheToolFramesAndIdentifiesTheWindowUnderThePointer) {
   EXPECT_EQ(open.Dialog().FinderPage().Tool().Framed(), nullptr);
   EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(tool, STM_GETICON, 0, 0)), idle);
   EXPECT_NE(::GetCapture(), finder);
+  EXPECT_EQ(::GetCursor(), before);
   EXPECT_EQ(open.Dialog().FinderPage().Target(), target.Button());
   ExpectTargetDetails(finder, target);
 
