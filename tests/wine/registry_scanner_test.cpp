@@ -310,7 +310,7 @@ TEST(ExplorerAddonsWine, FixedListsAtTheirRealLocations) {
   RecordingWindow window;
   ScanState state;
   Recorder recorder;
-  ScanExplorerAddons(window, state, MarkIdentity, recorder.Consumer());
+  ScanExplorerAddons(state, window, MarkIdentity, recorder.Consumer());
   EXPECT_EQ(window.statusTexts, std::vector<std::wstring>{L"正在扫描资源管理器加载项..."});
 
   const auto tools = Named(recorder.findings, L"VxTestTool");

@@ -130,7 +130,7 @@ const std::vector<std::wstring>& ShellVerbKeys() {
   return kKeys;
 }
 
-void ScanExplorerAddons(IScanWindow& window, const ScanState& state, const IdentityFiller& fillIdentity,
+void ScanExplorerAddons(const ScanState& state, IScanWindow& window, const IdentityFiller& fillIdentity,
                         const FindingConsumer& consume) {
   window.SetStatusText(L"正在扫描资源管理器加载项...");
   ScanHandlerKeys(ShellExtensionHandlerKeys(), L"右键加载项", state, fillIdentity, consume);
@@ -168,7 +168,7 @@ void ScanHandlerKeys(const std::vector<std::wstring>& keys, const std::wstring& 
         finding.BinPath = kClsidKeyPrefix + clsid;
         finding.FilePath = ResolveCommandPath(finding.FilePath);
         finding.StartPath = keyText + L"\\" + name;
-        fillIdentity(finding);
+        if (fillIdentity) fillIdentity(finding);
         finding.Type = type;
         if (finding.Descrip.empty()) finding.Descrip = finding.FileDescription;
         consume(std::move(finding));
@@ -193,7 +193,7 @@ void ScanClsidValueKeys(const std::vector<std::wstring>& keys, const std::wstrin
         finding.Name = name;
         finding.Descrip = *data;
         finding.FilePath = ResolveCommandPath(server);
-        fillIdentity(finding);
+        if (fillIdentity) fillIdentity(finding);
         finding.BinPath = kClsidKeyPrefix + name;
         finding.StartPath = keyText;
         finding.Type = type;
@@ -220,7 +220,7 @@ void ScanShellVerbs(const std::vector<std::wstring>& keys, const std::wstring& t
       finding.BinPath = command;
       finding.Name = verbPath;
       finding.FilePath = ResolveCommandPath(command);
-      fillIdentity(finding);
+      if (fillIdentity) fillIdentity(finding);
       finding.StartPath = keyText;
       finding.Descrip = verb;
       finding.Type = type;

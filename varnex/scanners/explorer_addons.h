@@ -21,7 +21,7 @@ const std::vector<std::wstring>& ClsidValueKeys();             // "其它加载�
 const std::vector<std::wstring>& ShellVerbKeys();              // "右键菜单项"
 
 // Sets the status text and walks the six lists.
-void ScanExplorerAddons(IScanWindow& window, const ScanState& state, const IdentityFiller& fillIdentity,
+void ScanExplorerAddons(const ScanState& state, IScanWindow& window, const IdentityFiller& fillIdentity,
                         const FindingConsumer& consume);
 
 // Keys whose subkeys each register one class, by default value or by name. Stops after the key

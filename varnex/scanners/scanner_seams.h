@@ -11,7 +11,7 @@
 
 namespace varnex::scanners {
 
-// Fills Company, FileDescription and ProductName from FilePath.
+// Fills Company, FileDescription and ProductName from FilePath; an empty one leaves them as built.
 using IdentityFiller = std::function<void(Finding&)>;
 
 }  // namespace varnex::scanners

@@ -42,7 +42,7 @@ Finding ScheduledTaskFinding(const std::wstring& name, const std::optional<std::
   }
 
   finding.FilePath = seams.resolveCommand(finding.FilePath);
-  seams.fillIdentity(finding);
+  if (seams.fillIdentity) seams.fillIdentity(finding);
   finding.Descrip = finding.FileDescription;
   return finding;
 }

@@ -36,7 +36,7 @@ void ScanRunKeys(const std::vector<std::wstring>& keys, const std::wstring& type
       finding.BinPath = *command;
       finding.FilePath = ResolveCommandPath(*command);
       finding.StartPath = keyText;
-      fillIdentity(finding);
+      if (fillIdentity) fillIdentity(finding);
       finding.Type = type;
       finding.Descrip = finding.FileDescription;
       consume(std::move(finding));
@@ -54,7 +54,7 @@ void ScanScreenSaver(IScanWindow& window, const IdentityFiller& fillIdentity, co
   finding.Name = L"SCRNSAVE.EXE";
   finding.FilePath = *program;
   finding.BinPath = *program;
-  fillIdentity(finding);
+  if (fillIdentity) fillIdentity(finding);
   finding.Type = L"屏幕保护程序";
   finding.StartPath = L"HKEY_CURRENT_USER\\Control Panel\\Desktop";
   finding.Descrip = finding.FileDescription;
