@@ -238,6 +238,9 @@ std::vector<Case> Cases() {
       {"system32 single-file service with blank identity", Item(L"服务", L"C:\\Windows\\System32\\abcd\\x.dll", L"", L" "),
        false},
       {"unsigned item of another kind", Item(L"右键菜单项", L"C:\\x\\y.dll"), false},
+      {"empty item", Finding{}, false},
+      {"AppData service named with forward slashes only", Item(L"服务", L"C:/Users/bob/AppData/x.exe", L"", L"D", L"P"),
+       false},
       // Rule 9
       {"fake svchost", Item(L"进程", L"C:\\Windows\\System32\\svch0st.exe", L"Fake", L"Host Process for Windows Services"),
        true,
