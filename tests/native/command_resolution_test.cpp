@@ -50,6 +50,11 @@ TEST(ResolveCommandPath, Table) {
       {L"\"C:\\Windows\\System32\\rundll32.exe\" C:\\Data\\mod.dll,Run", L"c:\\data\\mod.dll"},
       {L"C:\\Windows\\System32\\rundll32 C:\\Data\\mod.dll,Run", L"c:\\data\\mod.dll"},
       {L"rundll32", L"C:\\Windows\\System32\\"},
+      // commands that end mid-token
+      {L"rundll32.exe \"", L"C:\\Windows\\System32\\"},
+      {L"rundll32.exe ,", L"C:\\Windows\\System32\\"},
+      {L"\"C:\\Windows\\rundll32.exe\"", L"C:\\Windows\\System32\\"},
+      {L"C:\\x\\rundll32.exe \"C:\\y.dl", L"C:\\Windows\\System32\\"},
       // quotes, arguments, extension precedence and the index-0 rule
       {L"\"C:\\Program Files\\App\\App.exe\" -min", L"c:\\program files\\app\\app.exe"},
       {L"c:\\x.exe.config\\y.dll", L"c:\\x.exe"},

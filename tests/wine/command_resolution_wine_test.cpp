@@ -54,6 +54,8 @@ TEST(CommandResolutionWine, RealFoldersAndEnvironment) {
       {L"%CommonProgramFiles%\\VxNoSuch\\x.dll", L"C:\\Program Files\\Common Files\\vxnosuch\\x.dll"},
       {L"%APPDATA%\\x\\y.bat", L"%APPDATA%\\x\\y.bat"},
       {L"\"C:\\Program Files\\App\\App.exe\" -min", L"c:\\program files\\app\\app.exe"},
+      // Longer than the 261-character expansion buffer: kept unexpanded rather than cut.
+      {L"C:\\" + std::wstring(300, L'A') + L".exe /x", L"c:\\" + std::wstring(300, L'a') + L".exe"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveCommandPath(c.in), c.out) << c.in;
 }
