@@ -378,6 +378,21 @@ TEST_F(FinderTest, DraggingTheToolFramesAndIdentifiesTheWindowUnderThePointer) {
   ::SendMessageW(finder, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
   EXPECT_FALSE(open.Dialog().FinderPage().Tool().Dragging());
 
+  // Losing the capture mid-drag (another program took it) ends the drag without a result.
+  ::SendMessageW(finder, WM_LBUTTONDOWN, MK_LBUTTON, pageClientPoint(tool));
+  RECT targetRect{};
+  ::GetWindowRect(target.Window(), &targetRect);
+  POINT besideButton{targetRect.right - 20, targetRect.bottom - 15};  // the window's own client area
+  ::ScreenToClient(finder, &besideButton);
+  ::SendMessageW(finder, WM_MOUSEMOVE, MK_LBUTTON,
+                 MAKELPARAM(static_cast<short>(besideButton.x), static_cast<short>(besideButton.y)));
+  EXPECT_EQ(open.Dialog().FinderPage().Tool().Framed(), target.Window());
+  ::ReleaseCapture();
+  EXPECT_FALSE(open.Dialog().FinderPage().Tool().Dragging());
+  EXPECT_EQ(open.Dialog().FinderPage().Tool().Framed(), nullptr);
+  EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(tool, STM_GETICON, 0, 0)), idle);
+  EXPECT_EQ(ItemText(finder, IDC_PID), L"");
+
   // Released over the locator's own window: its own process's details.
   ::SendMessageW(finder, WM_LBUTTONDOWN, MK_LBUTTON, pageClientPoint(tool));
   EXPECT_EQ(ItemText(finder, IDC_PID), L"") << "a new drag clears the details";
