@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -314,4 +315,29 @@ TEST(SpotlarkMainWindow, CommandLinePathIsShownLowerCasedWithItsDetails) {
     EXPECT_EQ(ItemText(open.Finder(), IDC_SIGNER), c.description.empty() ? L"" : kTargetSigner);
     EXPECT_EQ(ItemText(open.Finder(), IDC_PID), L"");
   }
+}
+
+TEST(SpotlarkMainWindow, EveryControlIdTheCodeUsesExistsOnceInItsDialog) {
+  OpenDialog open(QuietOptions());
+  struct Page {
+    HWND window;
+    std::vector<int> ids;
+  } pages[] = {
+      {open.Main(), {IDC_TAB, IDC_TOPMOST, IDC_SHELL_MENU, IDC_VARNEX}},
+      {open.Finder(),
+       {IDC_PATH, IDC_HANDLE, IDC_TITLE, IDC_PID, IDC_COMMAND_LINE, IDC_DESCRIPTION, IDC_PRODUCT, IDC_COPYRIGHT,
+        IDC_COMPANY, IDC_SIGNER, IDC_FINDER_TOOL, IDC_BROWSE, IDC_FIND, IDC_PROPERTIES, IDC_END_PROCESS,
+        IDC_OPEN_LOCATION}},
+      {open.Tray(), {IDC_TRAY_LIST, IDC_TRAY_END, IDC_TRAY_SHOW, IDC_TRAY_HIDE, IDC_TRAY_REFRESH, IDC_MORE_INFO}},
+  };
+  for (const Page& page : pages) {
+    std::vector<int> found;
+    for (HWND child = ::GetWindow(page.window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      found.push_back(::GetDlgCtrlID(child));
+    }
+    for (int id : page.ids) EXPECT_EQ(std::count(found.begin(), found.end(), id), 1) << id;
+  }
+  // The finder tool lets clicks through to its page, which starts the drag.
+  EXPECT_FALSE(::GetWindowLongW(::GetDlgItem(open.Finder(), IDC_FINDER_TOOL), GWL_STYLE) & SS_NOTIFY);
+  EXPECT_TRUE(::GetWindowLongW(open.Finder(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
