@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <taskschd.h>
+#include <wrl/client.h>
 
+#include <condition_variable>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 
+#include "common/text/text_rules.h"
 #include "common/winaccess/unique_resource.h"
 #include "test_support.h"
 #include "varnex/core/scan_texts.h"
@@ -82,9 +86,10 @@ class TestService {
  public:
   TestService(const std::wstring& name, DWORD type, DWORD start, const std::wstring& binary) : name_(name) {
     manager_.reset(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    service_.reset(::CreateServiceW(manager_.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, type, start,
-                                    SERVICE_ERROR_IGNORE, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                    nullptr));
+    winaccess::unique_sc_handle service(::CreateServiceW(manager_.get(), name.c_str(), name.c_str(),
+                                                         SERVICE_ALL_ACCESS, type, start, SERVICE_ERROR_IGNORE,
+                                                         binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    created_ = static_cast<bool>(service);  // no handle kept open: a deletion must take effect
   }
   ~TestService() {
     winaccess::unique_sc_handle service(::OpenServiceW(manager_.get(), name_.c_str(), DELETE));
@@ -92,7 +97,7 @@ class TestService {
   }
   TestService(const TestService&) = delete;
   TestService& operator=(const TestService&) = delete;
-  bool Created() const { return static_cast<bool>(service_); }
+  bool Created() const { return created_; }
   // -1 when the service is no longer registered.
   long StartType() const {
     winaccess::unique_sc_handle service(::OpenServiceW(manager_.get(), name_.c_str(), SERVICE_QUERY_CONFIG));
@@ -107,7 +112,7 @@ class TestService {
  private:
   std::wstring name_;
   winaccess::unique_sc_handle manager_;
-  winaccess::unique_sc_handle service_;
+  bool created_ = false;
 };
 
 struct Asked {
@@ -270,6 +275,7 @@ TEST_F(RemovalTest, RegistryRowsDeleteWhatTheyNameAndAreLogged) {
   CVarnexDlg& dlg = Open(rows);
   TickAll(dlg.View(0));
   ASSERT_TRUE(Handle());
+  ASSERT_TRUE(PumpUntil([this] { return !AskedSoFar().empty(); }));  // asked after the buttons are back
 
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L"vxrun"));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L"vxother"));
@@ -313,4 +319,259 @@ TEST_F(RemovalTest, RegistryRowsDeleteWhatTheyNameAndAreLogged) {
   EXPECT_EQ(asked[0].caption, L"Varnex");
   EXPECT_EQ(asked[0].style, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(asked[0].owner, dlg.Hwnd());
+}
+
+TEST_F(RemovalTest, ProcessServiceDriverAndFileRows) {
+  TempFolder files{L"vxremfiles"};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  wchar_t commandLine[] = L"C:\\windows\\system32\\notepad.exe";
+  ASSERT_TRUE(::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+  winaccess::unique_handle process(child.hProcess), thread(child.hThread);
+
+  TestService service(L"vxremsvc", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, files.File(L"svc.exe"));
+  TestService driver(L"vxremdrv", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, files.File(L"drv.sys"));
+  TestService trojan(L"vxtrojan", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, files.File(L"VxTrojan.sys"));
+  TestService rootkit(L"vxroot", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, files.File(L"vxroot.sys"));
+  ASSERT_TRUE(service.Created() && driver.Created() && trojan.Created() && rootkit.Created());
+  for (const wchar_t* f : {L"VxTrojan.sys", L"vxroot.sys", L"keep.exe", L"del.txt"}) {
+    ASSERT_TRUE(WriteBytes(files.File(f), {'x'}));
+  }
+  ::CreateDirectoryW(files.File(L"VxTool").c_str(), nullptr);
+  ::CreateDirectoryW(files.File(L"VxTool\\bin").c_str(), nullptr);
+  ASSERT_TRUE(WriteBytes(files.File(L"VxTool\\bin\\t.sys"), {'x'}));
+  ::CreateDirectoryW(files.File(L"VxTool2").c_str(), nullptr);
+  ASSERT_TRUE(WriteBytes(files.File(L"VxTool2\\t.sys"), {'x'}));
+  ::CreateDirectoryW(files.File(L"vxtool2_bak").c_str(), nullptr);
+  ASSERT_TRUE(WriteBytes(files.File(L"vxtool2_bak\\old.sys"), {'x'}));
+  const std::wstring quarantined = Desktop() + L"\\vxtrojan.sys.隔离";
+
+  auto rootkitRow = Row(L"驱动木马", L"vxroot.sys", L"", files.File(L"vxroot.sys"));
+  rootkitRow.Company = L"疑似独狼Rootkit";
+  auto processRow = Row(L"进程", L"notepad.exe", L"1", commandLine);
+  processRow.Descrip = std::to_wstring(child.dwProcessId);
+  const std::vector<Finding> rows = {
+      processRow,
+      Row(L"服务", L"vxremsvc", L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\vxremsvc"),
+      Row(L"驱动", L"vxremdrv", L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\vxremdrv"),
+      Row(L"驱动木马", L"VxTrojan.sys", L"", files.File(L"VxTrojan.sys")),
+      rootkitRow,
+      Row(L"服务", L"vxnosuchsvc", L"", files.File(L"keep.exe"), L"", L"\\vxremfiles\\"),
+      Row(L"驱动", L"vxnosuchdrv1", L"", files.File(L"VxTool\\bin\\t.sys"), L"", L"\\vxtool\\"),
+      Row(L"驱动", L"vxnosuchdrv2", L"", files.File(L"VxTool2\\t.sys"), L"", L"\\vxtool2\\"),
+      Row(L"文件", L"del.txt", L"", files.File(L"del.txt")),
+  };
+  answers_ = {{L"vxnosuchsvc处理失败", IDNO}, {L"处理失败", IDYES}};
+  CVarnexDlg& dlg = Open(rows);
+  TickAll(dlg.View(0));
+  ASSERT_TRUE(Handle());
+
+  EXPECT_EQ(::WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(service.StartType(), static_cast<long>(SERVICE_DISABLED));  // still registered
+  EXPECT_EQ(driver.StartType(), static_cast<long>(SERVICE_DEMAND_START));
+  EXPECT_EQ(trojan.StartType(), static_cast<long>(SERVICE_DEMAND_START));
+  EXPECT_EQ(rootkit.StartType(), static_cast<long>(SERVICE_DEMAND_START));
+  EXPECT_TRUE(IsFile(quarantined));
+  EXPECT_FALSE(IsFile(files.File(L"VxTrojan.sys")));
+  EXPECT_TRUE(IsFile(files.File(L"vxroot.sys")));  // a rootkit file with a description of its own stays
+  EXPECT_TRUE(IsFile(files.File(L"keep.exe")));    // answered No
+  EXPECT_FALSE(IsFile(files.File(L"keep.exe.bak")));
+  EXPECT_TRUE(IsFile(files.File(L"vxtool_bak\\bin\\t.sys")));  // the program folder put out of action
+  EXPECT_FALSE(IsFolder(files.File(L"VxTool")));
+  EXPECT_FALSE(IsFolder(files.File(L"vxtool2_bak")));  // an old backup: only it is deleted
+  EXPECT_TRUE(IsFile(files.File(L"VxTool2\\t.sys")));
+  EXPECT_FALSE(IsFile(files.File(L"del.txt")));
+  ::DeleteFileW(quarantined.c_str());
+
+  const auto asked = AskedSoFar();
+  const std::vector<std::pair<std::wstring, std::wstring>> expectedAsks = {
+      {L"vxnosuchdrv2拒绝访问！错误代码：1060，", L"Varnex"},
+      {L"vxnosuchdrv2处理失败，是否重命名文件使其失效？", L"提示"},
+      {L"vxnosuchdrv1拒绝访问！错误代码：1060，", L"Varnex"},
+      {L"vxnosuchdrv1处理失败，是否重命名文件使其失效？", L"提示"},
+      {L"vxnosuchsvc拒绝访问！错误代码：1060，", L"Varnex"},
+      {L"vxnosuchsvc处理失败，是否重命名文件使其失效？", L"提示"},
+  };
+  ASSERT_EQ(asked.size(), expectedAsks.size());
+  for (std::size_t i = 0; i < asked.size(); ++i) {
+    EXPECT_EQ(asked[i].text.substr(0, expectedAsks[i].first.size()), expectedAsks[i].first) << i;
+    EXPECT_EQ(asked[i].caption, expectedAsks[i].second) << i;
+    const bool question = expectedAsks[i].second == L"提示";
+    EXPECT_EQ(asked[i].style, static_cast<UINT>(question ? MB_YESNO : MB_OK)) << i;
+    EXPECT_EQ(asked[i].owner, question ? nullptr : dlg.Hwnd()) << i;
+  }
+
+  std::wstring expectedMain;
+  for (int i = static_cast<int>(rows.size()) - 2; i >= 0; --i) {
+    const Finding& f = rows[i];
+    std::wstring name = f.Name, filePath = f.FilePath;
+    if (f.Type == L"驱动木马") name = L"vxtrojan.sys";
+    if (f.Name == L"vxroot.sys") name = L"vxroot.sys";
+    // A folder rule lowers the path; the log shows it lowered.
+    if (f.Name == L"vxnosuchdrv1" || f.Name == L"vxnosuchdrv2") filePath = text::LowerAZ(f.FilePath);
+    expectedMain += MainRecord(f, name, filePath);
+  }
+  EXPECT_EQ(LogText(L"_Varnex.log"), expectedMain);
+  EXPECT_EQ(LogText(L"_DelFile.log"), files.File(L"del.txt") + L"\r\n");
+  EXPECT_EQ(LogText(L"_ASSOC_CLSID.log"), L"");
+  EXPECT_EQ(RowCount(dlg.View(0)), 0);
+}
+
+TEST_F(RemovalTest, ServiceDeletionModeDeletesTheService) {
+  TestService service(L"vxremsvcdel", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, L"C:\\vxnone\\svc.exe");
+  ASSERT_TRUE(service.Created());
+  CVarnexDlg& dlg = Open({Row(L"服务", L"vxremsvcdel", L"")}, L"delsrv");
+  TickAll(dlg.View(0));
+  ASSERT_TRUE(Handle());
+  EXPECT_EQ(service.StartType(), -1);
+  EXPECT_TRUE(AskedSoFar().empty());
+}
+
+TEST_F(RemovalTest, EmptyViewAndNoTicks) {
+  CVarnexDlg& dlg = Open({});
+  ::SetWindowTextW(Item(IDC_STATUS), L"before");
+  context_.state->CategoryViewsStale = false;
+  ASSERT_TRUE(Handle());
+  EXPECT_EQ(Status(), L"before");
+  EXPECT_FALSE(dlg.State().CategoryViewsStale);
+  EXPECT_TRUE(AskedSoFar().empty());
+  dialog_.reset();
+
+  TestRegistryKey run(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run");
+  run.SetString(L"vxrun", L"x");
+  CVarnexDlg& second = Open({Row(L"Run", L"vxrun", std::wstring(L"HKEY_CURRENT_USER\\") + kTestKey + L"\\Run")});
+  context_.state->CategoryViewsStale = false;
+  ASSERT_TRUE(Handle());
+  EXPECT_EQ(Status(), L"处理完毕！");
+  EXPECT_TRUE(second.State().CategoryViewsStale);
+  EXPECT_TRUE(AskedSoFar().empty());
+  EXPECT_EQ(RowCount(second.View(0)), 1);
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L"vxrun"));
+  EXPECT_EQ(LogText(L"_Varnex.log"), L"");
+}
+
+TEST_F(RemovalTest, CategoryRowsLeaveAllItemsAtTheirPositionsAndTheViewIsNotRebuiltMeanwhile) {
+  // Rows 3 and 7 are services that cannot be opened, so the worker stops at their message boxes.
+  std::vector<Finding> rows;
+  for (int i = 0; i < 9; ++i) {
+    const bool service = i == 3 || i == 7 || i == 5;
+    rows.push_back(Row(service ? L"服务" : L"进程", L"vxnone" + std::to_wstring(i), L""));
+  }
+  CVarnexDlg& dlg = Open(rows);
+  SetRowChecked(dlg.View(0), 3, true);
+  SetRowChecked(dlg.View(0), 7, true);
+  SelectTab(2);
+  ASSERT_EQ(Names(dlg.View(2)), (std::vector<std::wstring>{L"vxnone3", L"vxnone5", L"vxnone7"}));
+  EXPECT_TRUE(IsRowChecked(dlg.View(2), 0));
+  EXPECT_FALSE(IsRowChecked(dlg.View(2), 1));
+
+  // A rebuild would give this row its name back.
+  SetCellText(dlg.View(2), 1, kColName, L"marked");
+  holdAnswers_ = true;
+  ::SendMessageW(Item(IDC_ACTION), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([this] { return Asking(); }));
+  // While the worker waits, a tab switch with the views marked stale must not rebuild view 2.
+  context_.state->CategoryViewsStale = true;
+  SelectTab(0);
+  SelectTab(2);
+  EXPECT_EQ(Names(dlg.View(2)), (std::vector<std::wstring>{L"vxnone3", L"marked", L"vxnone7"}));
+  EXPECT_TRUE(context_.state->CategoryViewsStale);
+  Release();
+  ASSERT_TRUE(PumpUntil([this] { return ButtonsEnabled(); }));
+
+  EXPECT_EQ(Names(dlg.View(2)), (std::vector<std::wstring>{L"marked"}));
+  EXPECT_EQ(Names(dlg.View(0)), (std::vector<std::wstring>{L"vxnone0", L"vxnone1", L"vxnone2", L"vxnone4", L"vxnone5",
+                                                           L"vxnone6", L"vxnone8"}));
+  const auto asked = AskedSoFar();
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked[0].text.substr(0, 7), L"vxnone7");
+  EXPECT_EQ(asked[2].text.substr(0, 7), L"vxnone3");
+  // The first switch after the run rebuilds.
+  SelectTab(1);
+  EXPECT_FALSE(dlg.State().CategoryViewsStale);
+  EXPECT_EQ(RowCount(dlg.View(1)), 6);
+}
+
+namespace {
+// A task registered in the scheduler's root folder for the test, deleted at the end.
+class TestTask {
+ public:
+  explicit TestTask(const std::wstring& name) : name_(name) {
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const CLSID schedulerClass = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+    if (FAILED(::CoCreateInstance(schedulerClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
+                                  reinterpret_cast<void**>(service_.GetAddressOf())))) {
+      return;
+    }
+    VARIANT empty;
+    ::VariantInit(&empty);
+    if (FAILED(service_->Connect(empty, empty, empty, empty))) return;
+    BSTR root = ::SysAllocString(L"\\");
+    service_->GetFolder(root, &folder_);
+    ::SysFreeString(root);
+    if (!folder_) return;
+    Microsoft::WRL::ComPtr<ITaskDefinition> definition;
+    service_->NewTask(0, &definition);
+    Microsoft::WRL::ComPtr<IActionCollection> actions;
+    if (!definition || FAILED(definition->get_Actions(&actions))) return;
+    Microsoft::WRL::ComPtr<IAction> action;
+    actions->Create(TASK_ACTION_EXEC, &action);
+    Microsoft::WRL::ComPtr<IExecAction> exec;
+    if (!action || FAILED(action.As(&exec))) return;
+    BSTR path = ::SysAllocString(L"C:\\windows\\system32\\notepad.exe");
+    exec->put_Path(path);
+    ::SysFreeString(path);
+    BSTR taskName = ::SysAllocString(name.c_str());
+    Microsoft::WRL::ComPtr<IRegisteredTask> registered;
+    folder_->RegisterTaskDefinition(taskName, definition.Get(), TASK_CREATE_OR_UPDATE, empty, empty,
+                                    TASK_LOGON_INTERACTIVE_TOKEN, empty, &registered);
+    ::SysFreeString(taskName);
+  }
+  ~TestTask() {
+    if (folder_) {
+      BSTR taskName = ::SysAllocString(name_.c_str());
+      folder_->DeleteTask(taskName, 0);
+      ::SysFreeString(taskName);
+    }
+    folder_.Reset();
+    service_.Reset();
+    ::CoUninitialize();
+  }
+  TestTask(const TestTask&) = delete;
+  TestTask& operator=(const TestTask&) = delete;
+  bool Exists() const {
+    if (!folder_) return false;
+    BSTR path = ::SysAllocString((L"\\" + name_).c_str());
+    Microsoft::WRL::ComPtr<IRegisteredTask> task;
+    const bool found = SUCCEEDED(folder_->GetTask(path, &task)) && task;
+    ::SysFreeString(path);
+    return found;
+  }
+
+ private:
+  std::wstring name_;
+  Microsoft::WRL::ComPtr<ITaskService> service_;
+  Microsoft::WRL::ComPtr<ITaskFolder> folder_;
+};
+}  // namespace
+
+TEST_F(RemovalTest, TaskOfTheRootFolderIsDeleted) {
+  TestTask task(L"VxRemovalTask");
+  TestTask other(L"VxRemovalOther");
+  ASSERT_TRUE(task.Exists());
+  ASSERT_TRUE(other.Exists());
+  const Finding row = Row(L"计划任务", L"VxRemovalTask", L"\\VxRemovalTask", L"C:\\windows\\system32\\notepad.exe");
+  // A path that does not end in the task's name is malformed: nothing is deleted.
+  const Finding malformed = Row(L"计划任务", L"VxRemovalOther", L"\\Elsewhere");
+  CVarnexDlg& dlg = Open({row, malformed});
+  TickAll(dlg.View(0));
+  ASSERT_TRUE(Handle());
+  EXPECT_FALSE(task.Exists());
+  EXPECT_TRUE(other.Exists());
+  EXPECT_EQ(LogText(L"_Varnex.log"), MainRecord(malformed, malformed.Name, L"") +
+                                         MainRecord(row, row.Name, row.FilePath));
 }

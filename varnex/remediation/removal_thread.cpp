@@ -86,10 +86,11 @@ void RemovalThread(const RemovalWindow& window, ScanState& state, RemovalGate& g
   }
 
   ::SetWindowTextW(window.status, L"处理完毕！");
-  EnableButtons(window);
+  // Marked stale before the buttons come back, so a Rescan pressed at once is not undone by it.
   state.CategoryViewsStale = true;
   gate.running = false;
   manager.reset();
+  EnableButtons(window);
   if (run.restartExplorer) AskToRestartExplorer(window, ask);
 }
 
