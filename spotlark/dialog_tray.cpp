@@ -119,8 +119,12 @@ void CDialogTray::AddTrayRow(const TrayRow& row, HICON icon) {
   item.pszText = tip.data();
   item.iImage = count;
   const int inserted = static_cast<int>(::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  // One image per row keeps a row's image index equal to its position when it was inserted.
-  ::ImageList_ReplaceIcon(images_.get(), -1, icon);
+  // One image per row keeps a row's image index equal to its position when it was inserted, so an
+  // icon the list cannot take (a handle gone stale) is replaced by the empty finder icon.
+  if (::ImageList_ReplaceIcon(images_.get(), -1, icon) < 0) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Hwnd(), GWLP_HINSTANCE));
+    ::ImageList_ReplaceIcon(images_.get(), -1, ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_FINDER_EMPTY)));
+  }
   if (inserted < 0) return;
   SetCell(list_, inserted, 1, row.handle);
   SetCell(list_, inserted, 2, row.pid);

@@ -245,7 +245,9 @@ TEST(SpotlarkTrayPage, TrayIconsAreListedHiddenShownAndEnded) {
   TrayWorld world;
   world.items[TrayKind::Tray] = {Icon(target.Window(), 1, L"first icon"), std::nullopt,
                                  Icon(target.Window(), 2, L"second icon"), Icon(other.Window(), 7, L"other icon")};
-  world.items[TrayKind::NotificationArea] = {Icon(other.Window(), 9, std::wstring(300, L'长'))};
+  TrayItem staleIcon = Icon(other.Window(), 9, std::wstring(300, L'长'));
+  staleIcon.icon = reinterpret_cast<HICON>(static_cast<ULONG_PTR>(0x0BADF00D));
+  world.items[TrayKind::NotificationArea] = {staleIcon};
   OpenDialog open(world.Options());
   HWND page = open.Tray();
   HWND list = ::GetDlgItem(page, IDC_TRAY_LIST);
@@ -270,6 +272,8 @@ TEST(SpotlarkTrayPage, TrayIconsAreListedHiddenShownAndEnded) {
     EXPECT_TRUE(SameTextIgnoringCase(Cell(list, row, 3), SignedTargetProgram())) << row;
   }
   EXPECT_EQ(Cell(list, 4, 4), L"任务栏");
+  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(::SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  EXPECT_EQ(::ImageList_GetImageCount(images), RowCount(list)) << "one image per row, a stale icon included";
 
   // Hide and show act on every icon of the kept window.
   struct ActionCase {
