@@ -8,6 +8,8 @@
 
 #include "common/winaccess/winaccess.h"
 #include "scanner_fixtures.h"
+#include "varnex/core/scan_driver.h"
+#include "varnex/core/scan_texts.h"
 #include "varnex/scanners/trojan_checks.h"
 
 using namespace varnex;
@@ -164,4 +166,26 @@ TEST(TrojanChecks, KnownDriverNames) {
       EXPECT_EQ(f.MatchMethod, L"常见驱动木马文件名");
     }
   }
+}
+
+// The checks as the scan driver runs them: both families found leave the rootkit title, and the
+// final status names the Fenghua folder the check handed back.
+TEST(TrojanChecks, DriverTurnsTheirResultsIntoAlerts) {
+  winaccess::DisableWow64Redirection();
+  ScopedFolder folder(L"C:\\Windows\\0a1b2c3d4e5f6a7b");
+  const ScopedFile payload(folder.Path() + L"\\payload.dat", kSomeBytes);
+  const ScopedFile driver(L"C:\\Windows\\system32\\drivers\\9f8e7d6c.sys", kSomeBytes);
+
+  ScanState state;
+  RecordingWindow window;
+  ScanSteps steps;
+  steps.CheckFenghuaFolders = [&window](std::wstring& path) { return CheckFenghuaFolders(window, path); };
+  steps.CheckRootkitDrivers = [&window](std::wstring& path) { return CheckRootkitDrivers(window, path); };
+  RunScan(state, window, steps);
+
+  EXPECT_TRUE(state.FenghuaFound);
+  EXPECT_EQ(window.titles, (std::vector<std::wstring>{kFenghuaTitle, kRootkitTitle}));
+  ASSERT_FALSE(window.statuses.empty());
+  EXPECT_NE(window.statuses.back().find(L"发现疯花木马：" + folder.Path()), std::wstring::npos);
+  EXPECT_EQ(NamesOf(window.findings), (std::set<std::wstring>{L"0a1b2c3d4e5f6a7b", L"9f8e7d6c.sys"}));
 }
