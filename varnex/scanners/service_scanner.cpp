@@ -70,7 +70,11 @@ std::vector<ServiceEntry> EnumerateServices(SC_HANDLE manager, ServiceKind kind)
   std::vector<BYTE> buffer(needed);
   auto* entries = reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data());
   DWORD more = 0;
-  if (!::EnumServicesStatusW(manager, type, SERVICE_STATE_ALL, entries, needed, &more, &count, nullptr)) return {};
+  // Should the list still have outgrown the buffer, the entries that fitted are listed all the same.
+  if (!::EnumServicesStatusW(manager, type, SERVICE_STATE_ALL, entries, needed, &more, &count, nullptr) &&
+      ::GetLastError() != ERROR_MORE_DATA) {
+    return {};
+  }
 
   std::vector<ServiceEntry> result;
   result.reserve(count);
