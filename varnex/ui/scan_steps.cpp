@@ -6,10 +6,13 @@
 #include "../identity/classifier.h"
 #include "../identity/fill_identity.h"
 #include "../scanners/explorer_addons.h"
+#include "../scanners/file_associations.h"
+#include "../scanners/input_methods.h"
 #include "../scanners/process_scanner.h"
 #include "../scanners/service_scanner.h"
 #include "../scanners/startup_entries.h"
 #include "../scanners/task_scheduler.h"
+#include "../scanners/toolbars.h"
 #include "../scanners/trojan_checks.h"
 #include "varnex_dlg.h"
 
@@ -36,6 +39,12 @@ std::shared_ptr<const ScanSteps> MakeProgramScanSteps(const ScanContext& context
   steps->ScanScheduledTasks = [window, fill, consume] { scanners::ScanScheduledTasks(*window, fill, consume); };
   steps->ScanExplorerAddons = [state, window, fill, consume] {
     scanners::ScanExplorerAddons(*state, *window, fill, consume);
+  };
+  steps->ScanToolbars = [window, fill, consume] { scanners::ScanToolbars(*window, fill, consume); };
+  steps->ScanImeLayouts = [fill, consume] { scanners::ScanImeLayouts(fill, consume); };
+  steps->ScanTextServices = [fill, consume] { scanners::ScanTextServices(fill, consume); };
+  steps->ScanFileAssociations = [state, fill, consume](const std::wstring& scope) {
+    scanners::ScanFileAssociations(*state, scope, fill, consume);
   };
   return steps;
 }
