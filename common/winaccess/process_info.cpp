@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -84,9 +85,12 @@ std::wstring CommandLineOfSameWidthProcess(HANDLE process) {
   if (query == nullptr) return {};
   PROCESS_BASIC_INFORMATION basic{};
   if (query(process, 0 /*ProcessBasicInformation*/, &basic, sizeof basic, nullptr) < 0) return {};
-  // Offsets of ProcessParameters in the PEB and of CommandLine in the parameter block.
+  // Offsets of ProcessParameters in the PEB and of CommandLine in the parameter block; checked
+  // against the SDK's layouts at compile time, for both widths.
   constexpr ULONG_PTR kParamsOffset = sizeof(void*) == 8 ? 0x20 : 0x10;
   constexpr ULONG_PTR kCommandLineOffset = sizeof(void*) == 8 ? 0x70 : 0x40;
+  static_assert(offsetof(PEB, ProcessParameters) == kParamsOffset);
+  static_assert(offsetof(RTL_USER_PROCESS_PARAMETERS, CommandLine) == kCommandLineOffset);
   ULONG_PTR params = 0;
   if (!ReadExact(process, reinterpret_cast<ULONG_PTR>(basic.PebBaseAddress) + kParamsOffset, &params,
                  sizeof params)) {

@@ -8,9 +8,10 @@
 namespace winaccess {
 
 unique_hkey OpenKey(HKEY root, const std::wstring& subkey, REGSAM access) {
-  unique_hkey key;
-  if (::RegOpenKeyExW(root, subkey.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.reset();
-  return key;
+  HKEY opened = nullptr;
+  // On failure the out-parameter is not documented to be left NULL: never close what it holds.
+  if (::RegOpenKeyExW(root, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS) return {};
+  return unique_hkey(opened);
 }
 
 std::wstring RegistryDataToText(DWORD type, const BYTE* data, DWORD size) {
@@ -45,6 +46,18 @@ bool ReadRegistryText(HKEY key, const std::wstring& valueName, std::wstring& out
   }
   if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ && type != REG_DWORD) return false;
   out = RegistryDataToText(type, buffer.data(), size < bytes ? size : bytes);
+  return true;
+}
+
+bool ReadRegistryRawText(HKEY key, const std::wstring& valueName, std::wstring& out, DWORD bytes) {
+  if (key == nullptr) return false;
+  std::vector<BYTE> buffer(bytes + sizeof(wchar_t), 0);
+  DWORD size = bytes;
+  if (::RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  const DWORD used = size < bytes ? size : bytes;
+  out = text::FromBuffer(reinterpret_cast<const wchar_t*>(buffer.data()), used / sizeof(wchar_t));
   return true;
 }
 

@@ -40,6 +40,8 @@ void PumpFor(DWORD ms) {
 
 std::wstring TestProgramFolder() { return winaccess::ProgramFolder(); }
 
+std::wstring FixturePath(const std::wstring& name) { return TestProgramFolder() + L"\\fixtures\\" + name; }
+
 TempFolder::TempFolder(const std::wstring& name) {
   // Directly under C:\ rather than in the temporary folder: a program folder under "\temp\"
   // makes varnex warn, which most tests do not want.

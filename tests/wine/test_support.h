@@ -17,6 +17,10 @@ void PumpFor(DWORD ms);
 // Folder of the running test program.
 std::wstring TestProgramFolder();
 
+// Full path of a fixture PE file made by vx_fixture_pe (tests/fixtures/CMakeLists.txt):
+// <test program folder>\fixtures\<name>.
+std::wstring FixturePath(const std::wstring& name);
+
 // A fresh folder directly under C:\, deleted with everything in it at the end.
 class TempFolder {
  public:
