@@ -266,6 +266,20 @@ TEST(FileWalkStop, AStopEndsTheWalkAndKeepsWhatWasPosted) {
   EXPECT_EQ(fx.fs.listed, std::vector<std::wstring>{L"\\\\?\\C:\\R\\*"});
 }
 
+TEST(FileWalkStatus, PacedStatusLinesShowTheFirstFileThenOnePerInterval) {
+  WalkFixture fx;
+  std::vector<ListedEntry> files;
+  for (int i = 0; i < 6; ++i) files.push_back({L"f" + std::to_wstring(i) + L".dll", kFile});
+  fx.fs.Folder(L"\\\\?\\C:\\P", files);
+  std::uint64_t now = 0;
+  fx.fs.afterSignerRead = [&] { now += 40; };  // each file takes 40 ms
+  FileWalk walk(fx.fs, fx.window, fx.stop, fx.rules.ExcludePathList,
+                [](const std::wstring&) { return std::nullopt; }, StatusPacing{[&] { return now; }, 100});
+  walk.ScanTree(L"C:\\P", L"", true);
+  EXPECT_EQ(fx.window.statuses, (std::vector<std::wstring>{L"正在扫描：C:\\P\\f0.dll", L"正在扫描：C:\\P\\f3.dll"}));
+  EXPECT_EQ(fx.fs.signerReads.size(), 6u);
+}
+
 TEST(FileWalkMemory, OnlyPendingFoldersWait) {
   // A wide folder of files and a chain of folders: the stack holds folders, never files.
   WalkFixture fx;

@@ -134,7 +134,7 @@ TEST(FileScannerWine, SubfoldersWaitForTheirParentAndTheLaterSiblingComesFirst) 
   RuleData rules;
   rules.SignList = {L"junk vendor"};
   RecordingWindow window;
-  ScanFileRoots({{t.Path(), L"", true}}, state, rules, window);
+  ScanFileRoots({{t.Path(), L"", true}}, state, rules, window, 0);
 
   // The order in which the system lists the two siblings.
   std::vector<std::wstring> listed;
@@ -179,7 +179,7 @@ TEST(FileScannerWine, LongPathsThroughThePrefix) {
     RecordingWindow window;
     std::vector<WalkRoot> roots = FileScanRoots({root}, L"");
     roots.resize(1);  // the user's folder alone
-    ScanFileRoots(roots, state, rules, window);
+    ScanFileRoots(roots, state, rules, window, 0);
     ASSERT_EQ(window.posted.size(), 1u) << root;
     EXPECT_EQ(window.posted[0].FilePath, expectedPath) << root;
     EXPECT_EQ(window.statuses.back(), kFileScanningPrefix + chain + L"\\Far.dll") << root;
@@ -194,7 +194,7 @@ TEST(FileScannerWine, StopEndsTheWalkAndKeepsThePostedFinding) {
   rules.SignList = {L"junk vendor"};
   RecordingWindow window;
   window.onPost = [&] { state.StopRequested = true; };
-  ScanFileRoots({{t.Path(), L"", true}, {t.Path(), L"", true}}, state, rules, window);
+  ScanFileRoots({{t.Path(), L"", true}, {t.Path(), L"", true}}, state, rules, window, 0);
   ASSERT_EQ(window.posted.size(), 1u);
   // The last file looked at is the one posted: nothing was examined after the stop, and the
   // second root was not walked.

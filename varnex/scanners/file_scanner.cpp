@@ -46,13 +46,14 @@ std::wstring UserAppDataFolder() {
 }  // namespace
 
 std::size_t ScanFileRoots(const std::vector<WalkRoot>& roots, const ScanState& state, const RuleData& rules,
-                          IScanWindow& window) {
+                          IScanWindow& window, std::uint64_t statusIntervalMs) {
   // The system folders must be seen as they are, not through the 32-bit redirection; the
   // setting is per thread and stays off.
   winaccess::DisableWow64Redirection();
   Win32FileSystemView fileSystem;
   FileWalk walk(fileSystem, window, state.StopRequested, rules.ExcludePathList,
-                [&rules](const std::wstring& signer) { return MatchSignList(rules, signer); });
+                [&rules](const std::wstring& signer) { return MatchSignList(rules, signer); },
+                StatusPacing{[] { return static_cast<std::uint64_t>(::GetTickCount64()); }, statusIntervalMs});
   walk.ScanRoots(roots);
   return walk.PeakPendingFolders();
 }

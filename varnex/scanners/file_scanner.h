@@ -7,6 +7,7 @@
 //   steps->ScanFiles = [state, rules, window] { ScanFiles(*state, *rules, *window); };
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "../core/scan_state.h"
@@ -18,9 +19,13 @@ namespace varnex {
 
 void ScanFiles(const ScanState& state, const RuleData& rules, IScanWindow& window);
 
+// How often the scan shows the file it is at.
+inline constexpr std::uint64_t kFileStatusIntervalMs = 100;
+
 // The same walk over the given roots instead of ScanPathList and the fixed folders; no first
-// status line. Answers the most folders that waited on the walk stack at one time.
+// status line; an interval of 0 shows every file's status line. Answers the most folders that
+// waited on the walk stack at one time.
 std::size_t ScanFileRoots(const std::vector<WalkRoot>& roots, const ScanState& state, const RuleData& rules,
-                          IScanWindow& window);
+                          IScanWindow& window, std::uint64_t statusIntervalMs = kFileStatusIntervalMs);
 
 }  // namespace varnex

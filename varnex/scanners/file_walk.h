@@ -90,6 +90,14 @@ class IFileSystemView {
   virtual std::wstring ProductName(const std::wstring& path) = 0;
 };
 
+// Which "正在扫描：" lines reach the window: the first one, then the next one once `intervalMs` has
+// passed since the last shown. Showing every file's line costs a cross-thread window update per
+// file, several times the file's signer read; an interval of 0 shows them all.
+struct StatusPacing {
+  std::function<std::uint64_t()> nowMs;
+  std::uint64_t intervalMs = 0;
+};
+
 // The SignList entry a signer matches, if any.
 using SignerMatcher = std::function<std::optional<std::wstring>(const std::wstring& signer)>;
 
@@ -101,7 +109,7 @@ using SignerMatcher = std::function<std::optional<std::wstring>(const std::wstri
 class FileWalk {
  public:
   FileWalk(IFileSystemView& fileSystem, IScanWindow& window, const std::atomic<bool>& stop,
-           const std::vector<std::wstring>& excludes, SignerMatcher match);
+           const std::vector<std::wstring>& excludes, SignerMatcher match, StatusPacing pacing = {});
 
   void ScanRoots(const std::vector<WalkRoot>& roots);
   void ScanTree(const std::wstring& root, const std::wstring& filter, bool withSubfolders);
@@ -112,12 +120,16 @@ class FileWalk {
  private:
   void ScanFolder(const std::wstring& folder, const std::wstring& filter, bool withSubfolders);
   void ExamineFile(const std::wstring& folder, const std::wstring& longFolder, const std::wstring& name);
+  bool StatusDue();
 
   IFileSystemView& fileSystem_;
   IScanWindow& window_;
   const std::atomic<bool>& stop_;
   const std::vector<std::wstring>& excludes_;
   SignerMatcher match_;
+  StatusPacing pacing_;
+  bool statusShown_ = false;
+  std::uint64_t lastStatusMs_ = 0;
   std::vector<std::wstring> pending_;
   std::size_t peakPending_ = 0;
 };

@@ -86,8 +86,22 @@ Finding FileFinding(std::wstring_view folder, const std::wstring& name, const Fi
 }
 
 FileWalk::FileWalk(IFileSystemView& fileSystem, IScanWindow& window, const std::atomic<bool>& stop,
-                   const std::vector<std::wstring>& excludes, SignerMatcher match)
-    : fileSystem_(fileSystem), window_(window), stop_(stop), excludes_(excludes), match_(std::move(match)) {}
+                   const std::vector<std::wstring>& excludes, SignerMatcher match, StatusPacing pacing)
+    : fileSystem_(fileSystem),
+      window_(window),
+      stop_(stop),
+      excludes_(excludes),
+      match_(std::move(match)),
+      pacing_(std::move(pacing)) {}
+
+bool FileWalk::StatusDue() {
+  if (pacing_.intervalMs == 0 || !pacing_.nowMs) return true;
+  const std::uint64_t now = pacing_.nowMs();
+  if (statusShown_ && now - lastStatusMs_ < pacing_.intervalMs) return false;
+  statusShown_ = true;
+  lastStatusMs_ = now;
+  return true;
+}
 
 void FileWalk::ScanRoots(const std::vector<WalkRoot>& roots) {
   for (const auto& root : roots) {
@@ -134,7 +148,7 @@ void FileWalk::ScanFolder(const std::wstring& folder, const std::wstring& filter
 
 void FileWalk::ExamineFile(const std::wstring& folder, const std::wstring& longFolder, const std::wstring& name) {
   const std::wstring full = longFolder + L"\\" + name;
-  window_.SetStatusText(kFileScanningPrefix + ShownPath(full));
+  if (StatusDue()) window_.SetStatusText(kFileScanningPrefix + ShownPath(full));
   FileIdentity identity;
   identity.signer = fileSystem_.SignerName(full);
   const std::optional<std::wstring> matched = match_(identity.signer);
