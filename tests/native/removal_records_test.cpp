@@ -80,3 +80,19 @@ TEST(RemovalFileNames, FolderOfARuleAndTaskFolders) {
   EXPECT_EQ(TaskFolderOf(L"\\Vendor\\Sub\\Updater"), L"\\Vendor\\Sub");
   EXPECT_EQ(TaskFolderOf(L"Updater"), L"");
 }
+
+TEST(FileNames, LongPathsTakeThePrefixForTheFileCalls) {
+  const std::wstring deep = L"C:\\" + std::wstring(300, L'a') + L"\\x.dll";
+  const std::wstring share = L"\\\\server\\share\\" + std::wstring(300, L'b');
+  struct Case {
+    std::wstring in, out;
+  } cases[] = {
+      {L"C:\\short\\x.dll", L"C:\\short\\x.dll"},
+      {deep, L"\\\\?\\" + deep},
+      {L"\\\\?\\" + deep, L"\\\\?\\" + deep},
+      {share, L"\\\\?\\UNC\\" + share.substr(2)},
+      {std::wstring(300, L'r'), std::wstring(300, L'r')},
+      {L"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(varnex::remediation::PathForFileCalls(c.in), c.out);
+}

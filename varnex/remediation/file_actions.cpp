@@ -46,7 +46,9 @@ void DeleteFolderTree(const std::wstring& folder) {
 void DeleteFileNowOrAtReboot(const std::wstring& filePath) {
   if (filePath.empty()) return;
   winaccess::DisableWow64Redirection();
-  if (!::DeleteFileW(filePath.c_str())) ::MoveFileExW(filePath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // The file scan reaches files deeper than MAX_PATH; they can only be deleted in the long form.
+  const std::wstring path = PathForFileCalls(filePath);
+  if (!::DeleteFileW(path.c_str())) ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 std::wstring QuarantineFile(const std::wstring& name, const std::wstring& filePath) {

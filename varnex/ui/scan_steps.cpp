@@ -7,6 +7,7 @@
 #include "../identity/fill_identity.h"
 #include "../scanners/explorer_addons.h"
 #include "../scanners/file_associations.h"
+#include "../scanners/file_scanner.h"
 #include "../scanners/input_methods.h"
 #include "../scanners/process_scanner.h"
 #include "../scanners/service_scanner.h"
@@ -46,6 +47,7 @@ std::shared_ptr<const ScanSteps> MakeProgramScanSteps(const ScanContext& context
   steps->ScanFileAssociations = [state, fill, consume](const std::wstring& scope) {
     scanners::ScanFileAssociations(*state, scope, fill, consume);
   };
+  steps->ScanFiles = [state, rules, window] { ScanFiles(*state, *rules, *window); };
   return steps;
 }
 
