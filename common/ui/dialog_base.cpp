@@ -1,5 +1,13 @@
 #include "dialog_base.h"
 
+CDialogBase::~CDialogBase() {
+  if (hwnd_ != nullptr && ::IsWindow(hwnd_)) {
+    // The derived object is already gone: detach first, so no message reaches OnMessage.
+    ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
 INT_PTR CDialogBase::DoModal(HINSTANCE instance, int templateId, HWND parent) {
   modal_ = true;
   return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), parent, DialogProc, reinterpret_cast<LPARAM>(this));

@@ -9,7 +9,9 @@ class CDialogBase {
   CDialogBase() = default;
   CDialogBase(const CDialogBase&) = delete;
   CDialogBase& operator=(const CDialogBase&) = delete;
-  virtual ~CDialogBase() = default;
+  // A modeless dialog whose object goes away takes its window with it: a window left behind
+  // would call into the freed object with its next message.
+  virtual ~CDialogBase();
 
   INT_PTR DoModal(HINSTANCE instance, int templateId, HWND parent = nullptr);
   // Modeless, for pages and for tests that drive a dialog from their own message loop.
