@@ -7,21 +7,13 @@
 
 namespace varnex::scanners {
 namespace {
-constexpr DWORD kDataBytes = 522;
 constexpr DWORD kLongestValueName = 16383;
 }  // namespace
 
 std::optional<std::wstring> ReadValueAsText(HKEY key, const std::wstring& valueName) {
-  if (key == nullptr) return std::nullopt;
-  // A spare terminator past the bytes handed to the API, so data without one is never read past.
-  wchar_t buffer[kDataBytes / sizeof(wchar_t) + 1] = {};
-  DWORD size = kDataBytes;
-  DWORD type = REG_SZ;
-  if (::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return text::FromBuffer(buffer, (size < kDataBytes ? size : kDataBytes) / sizeof(wchar_t));
+  std::wstring text;
+  if (!winaccess::ReadRegistryRawText(key, valueName, text)) return std::nullopt;
+  return text;
 }
 
 std::vector<std::wstring> EnumValueNames(HKEY key) {
