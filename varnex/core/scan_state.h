@@ -14,6 +14,9 @@ struct ScanState {
   std::atomic<bool> FenghuaFound{false};
   std::atomic<bool> CategoryViewsStale{false};
   std::atomic<long> PostedCount{0};
+  // A removal walks the shown view: the category views are not rebuilt under it, so the row the
+  // worker reads is always the row whose tick it read.
+  std::atomic<bool> RemovalRunning{false};
 
   // Start modes, set once at start-up before the first scan.
   bool TargetFolderMode = false;

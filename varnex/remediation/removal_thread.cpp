@@ -5,14 +5,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cwchar>
-
+#include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../core/scan_texts.h"
 #include "../core/worker.h"
 #include "../ui/list_view.h"
 #include "../ui/resource.h"
-#include "removal_gate.h"
 #include "row_handler.h"
 
 namespace varnex::remediation {
@@ -42,8 +40,10 @@ Finding ReadRow(HWND view, int row) {
 // The row of view 0 that a category row stands for: its ID column, when that row is still the
 // same item. A position that names no row, or another item, leaves view 0 alone.
 int AllItemsRow(const RemovalWindow& window, const Finding& row) {
-  const unsigned long position = std::wcstoul(row.Id.c_str(), nullptr, 10);
-  if (position >= static_cast<unsigned long>(ui::RowCount(window.allItems))) return -1;
+  unsigned long position = 0;
+  if (!text::ParseUnsigned(row.Id, position) || position >= static_cast<unsigned long>(ui::RowCount(window.allItems))) {
+    return -1;
+  }
   const int at = static_cast<int>(position);
   if (ui::CellText(window.allItems, at, kColName) != row.Name ||
       ui::CellText(window.allItems, at, kColType) != row.Type ||
@@ -64,9 +64,10 @@ void AskToRestartExplorer(const RemovalWindow& window, const AskUserFn& ask) {
                    L"点文件，运行新任务，打开Explorer.exe");
 }
 
-void RemovalThread(const RemovalWindow& window, ScanState& state, RemovalGate& gate, const AskUserFn& ask) {
+void RemovalThread(const RemovalWindow& window, ScanState& state, const AskUserFn& ask) {
   const int count = ui::RowCount(window.view);
   if (count == 0) {
+    state.RemovalRunning = false;
     EnableButtons(window);
     return;
   }
@@ -88,7 +89,7 @@ void RemovalThread(const RemovalWindow& window, ScanState& state, RemovalGate& g
   ::SetWindowTextW(window.status, L"处理完毕！");
   // Marked stale before the buttons come back, so a Rescan pressed at once is not undone by it.
   state.CategoryViewsStale = true;
-  gate.running = false;
+  state.RemovalRunning = false;
   manager.reset();
   EnableButtons(window);
   if (run.restartExplorer) AskToRestartExplorer(window, ask);
@@ -106,14 +107,13 @@ bool StartRemovalThread(HWND dialog, int tabIndex, std::shared_ptr<ScanState> st
   window.action = ::GetDlgItem(dialog, IDC_ACTION);
   window.rescan = ::GetDlgItem(dialog, IDC_RESCAN);
 
-  std::shared_ptr<RemovalGate> gate = GateFor(dialog, state);
-  gate->running = true;
-  const bool started = StartWorker([window, state, gate, ask = AskUserOrMessageBox(std::move(ask))] {
-    RemovalThread(window, *state, *gate, ask);
-    gate->running = false;
+  state->RemovalRunning = true;
+  const bool started = StartWorker([window, state, ask = AskUserOrMessageBox(std::move(ask))] {
+    RemovalThread(window, *state, ask);
+    state->RemovalRunning = false;
   });
   if (!started) {
-    gate->running = false;
+    state->RemovalRunning = false;
     EnableButtons(window);
   }
   return started;

@@ -178,7 +178,8 @@ INT_PTR CVarnexDlg::OnNotify(const NMHDR* header) {
 void CVarnexDlg::OnTabSelChange() {
   const int selected = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
   for (int k = 0; k < kViewCount; ++k) ::ShowWindow(views_[k], k == selected ? SW_SHOW : SW_HIDE);
-  if (state_->CategoryViewsStale) DistributeFindings();
+  // While a removal runs the rebuild waits for the first switch after it.
+  if (state_->CategoryViewsStale && !state_->RemovalRunning) DistributeFindings();
 }
 
 void CVarnexDlg::DistributeFindings() {
