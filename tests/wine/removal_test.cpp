@@ -63,9 +63,11 @@ std::wstring Desktop() {
   return path;
 }
 
-bool KeyExists(HKEY root, const std::wstring& subkey) {
+// The 64-bit view unless asked otherwise: the scanners report what they find there, and the
+// removal of a path without "Wow6432Node" works in it, also from the 32-bit build.
+bool KeyExists(HKEY root, const std::wstring& subkey, REGSAM view = KEY_WOW64_64KEY) {
   winaccess::unique_hkey key;
-  return ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+  return ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name) {
@@ -244,7 +246,10 @@ TEST_F(RemovalTest, RegistryRowsDeleteWhatTheyNameAndAreLogged) {
   TempFolder files{L"vxremreg"};
   const std::wstring hkcu = std::wstring(L"HKEY_CURRENT_USER\\") + kTestKey;
   TestRegistryKey testRoot(HKEY_CURRENT_USER, kTestKey);  // removes whatever the rows leave
-  TestRegistryKey classRoot(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid);
+  TestRegistryKey classRoot(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_64KEY);
+  // The same class in the 32-bit view is another registration: deleting the row's key must not
+  // touch it (in the 32-bit build, where the default view is the 32-bit one, above all).
+  TestRegistryKey class32(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_32KEY);
   TestRegistryKey run(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run");
   run.SetString(L"vxrun", L"c:\\x\\a.exe");
   run.SetString(L"vxother", L"{1}");
@@ -252,7 +257,7 @@ TEST_F(RemovalTest, RegistryRowsDeleteWhatTheyNameAndAreLogged) {
   env.SetString(L"VXSCRIPT", files.File(L"logon.bat"));
   ASSERT_TRUE(WriteBytes(files.File(L"logon.bat"), {'r', 'e', 'm'}));
   TestRegistryKey handler(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\BHO\\" + kClsid);
-  TestRegistryKey classKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32");
+  TestRegistryKey classKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32", KEY_WOW64_64KEY);
   TestRegistryKey repeated(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\tool\\x\\tool\\sub");
   TestRegistryKey virusKey(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Virus\\bad");
   ASSERT_TRUE(WriteBytes(files.File(L"bad.dll"), {'n', 'e', 'w'}));
@@ -284,6 +289,7 @@ TEST_F(RemovalTest, RegistryRowsDeleteWhatTheyNameAndAreLogged) {
   EXPECT_TRUE(IsFile(files.File(L"logon.bat.bak")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\BHO\\" + kClsid));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_32KEY));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"exefile"));  // guarded
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\tool\\x\\tool"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\tool\\x"));  // only the final component

@@ -225,9 +225,15 @@ TEST(WinaccessProcess, SelfAndCmd) {
   EXPECT_EQ(GetProcessCommandLine(::GetCurrentProcess()), ::GetCommandLineW());
   EXPECT_EQ(GetProcessImagePath(::GetCurrentProcess()), ProgramPath());
 
-  // cmd.exe waiting for input from a pipe that never delivers.
+  // cmd.exe of this process's own width, waiting for input from a pipe that never delivers. In
+  // WOW64 that is the one in SysWOW64: the helpers have switched redirection off by now, so
+  // System32 would give the 64-bit one (see CommandLineOf64BitProcessFromWow64 for that case).
   wchar_t system[MAX_PATH] = {};
-  ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  if (SelfIsWow64()) {
+    ASSERT_NE(::GetSystemWow64DirectoryW(system, MAX_PATH), 0u);
+  } else {
+    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  }
   const std::wstring cmd = std::wstring(system) + L"\\cmd.exe";
   const std::wstring line = L"cmd.exe /q /k \"echo 你好\"";
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
