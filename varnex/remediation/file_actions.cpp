@@ -2,11 +2,9 @@
 
 #include "file_actions.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <vector>
 
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/winaccess.h"
@@ -27,18 +25,6 @@ void RenameFileToBackup(const std::wstring& filePath) {
   const std::wstring backup = FileBackupPath(filePath);
   ::DeleteFileW(backup.c_str());
   ::MoveFileW(filePath.c_str(), backup.c_str());
-}
-
-// Deleted for good, with the shell's own progress and error windows.
-void DeleteFolderTree(const std::wstring& folder) {
-  std::vector<wchar_t> from(folder.begin(), folder.end());
-  from.push_back(L'\0');
-  from.push_back(L'\0');
-  SHFILEOPSTRUCTW operation{};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.data();
-  operation.fFlags = FOF_NOCONFIRMATION;
-  ::SHFileOperationW(&operation);
 }
 
 }  // namespace
@@ -73,7 +59,30 @@ void BlockScriptFile(const std::wstring& filePath) {
   ::CreateDirectoryW(filePath.c_str(), nullptr);
 }
 
-void OfferRename(Finding& row, const AskUserFn& ask) {
+SystemFolders CurrentSystemFolders() {
+  SystemFolders folders;
+  wchar_t windows[MAX_PATH + 1] = {};
+  if (::GetWindowsDirectoryW(windows, MAX_PATH + 1) != 0) folders.windows = text::FromBuffer(windows, MAX_PATH + 1);
+  auto env = [](const wchar_t* name) {
+    std::wstring value;
+    return winaccess::ExpandEnvironment(name, value, 1024) && value.find(L'%') == std::wstring::npos ? value
+                                                                                                     : std::wstring();
+  };
+  for (const wchar_t* name : {L"%ProgramFiles%", L"%ProgramFiles(x86)%", L"%ProgramW6432%"}) {
+    const std::wstring value = env(name);
+    if (!value.empty()) folders.programFiles.push_back(value);
+  }
+  folders.programData = env(L"%ProgramData%");
+  if (folders.programData.empty()) folders.programData = env(L"%ALLUSERSPROFILE%");
+  folders.profile = env(L"%USERPROFILE%");
+  const std::wstring publicFolder = env(L"%PUBLIC%");
+  const std::wstring usersFrom = !publicFolder.empty() ? publicFolder : folders.profile;
+  const auto slash = usersFrom.find_last_of(L"\\");
+  if (slash != std::wstring::npos) folders.users = usersFrom.substr(0, slash);
+  return folders;
+}
+
+void OfferRename(Finding& row, const AskUserFn& ask, std::vector<std::wstring>& notes) {
   if (ask(nullptr, row.Name + L"处理失败，是否重命名文件使其失效？", L"提示", MB_YESNO) != IDYES) return;
   if (row.FilePath.empty()) return;
   winaccess::DisableWow64Redirection();
@@ -89,13 +98,16 @@ void OfferRename(Finding& row, const AskUserFn& ask) {
     return;
   }
   row.FilePath = lowered;
-  const std::wstring backup = FolderBackupPath(*folder);
-  if (Exists(backup)) {
-    DeleteFolderTree(backup);
+  if (IsProtectedFolder(*folder, CurrentSystemFolders())) {
+    // A system or profile folder is never renamed: only the file is put out of action.
+    notes.push_back(L"未重命名目录：\t" + *folder + L"（系统或用户目录，只重命名了文件）");
+    RenameFileToBackup(row.FilePath);
     return;
   }
-  if (::MoveFileW(folder->c_str(), backup.c_str())) return;
-  const DWORD error = ::GetLastError();
+  // An earlier backup of the folder is kept; the folder takes the next free backup name.
+  const std::wstring backup = FreeFolderBackupPath(*folder, Exists);
+  if (!backup.empty() && ::MoveFileW(folder->c_str(), backup.c_str())) return;
+  const DWORD error = backup.empty() ? ERROR_ALREADY_EXISTS : ::GetLastError();
   RenameFileToBackup(row.FilePath);
   ask(nullptr,
       L"重命名目录：" + *folder + L" 失败，错误" + ErrorText(error) +

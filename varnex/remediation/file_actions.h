@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "../core/finding.h"
 #include "ask_user.h"
@@ -25,7 +26,9 @@ void BlockScriptFile(const std::wstring& filePath);
 
 // After a failed DisableService: asks whether to rename the file (or, with a folder rule in
 // MatchMethod, the program folder) so it cannot run. Lower-cases row.FilePath when a folder rule
-// applies, as the log record then shows it.
-void OfferRename(Finding& row, const AskUserFn& ask);
+// applies, as the log record then shows it. A system or profile folder (IsProtectedFolder) is
+// never renamed: the file alone is renamed and a line for the log is added to `notes`. An
+// existing backup of the folder is kept and the folder takes the next free backup name.
+void OfferRename(Finding& row, const AskUserFn& ask, std::vector<std::wstring>& notes);
 
 }  // namespace varnex::remediation

@@ -29,9 +29,21 @@ bool NamesRegistryItem(const Finding& row) {
   return !row.Name.empty() && row.StartPath.find(L'\\') != std::wstring::npos;
 }
 
-void NeutraliseService(Finding& row, RemovalRun& run, DWORD startType) {
+struct RowOutcome {
+  std::wstring quarantinedAs;       // the numbered quarantine name a file had to take, if any
+  std::vector<std::wstring> notes;  // more lines for the row's log record
+};
+
+// A value row names a key and, in Name, a value of it. A "Run" row with an empty Name is the key's
+// unnamed default value, which the scan reports like any other.
+bool NamesRegistryValue(const Finding& row) {
+  if (row.StartPath.find(L'\\') == std::wstring::npos) return false;
+  return !row.Name.empty() || row.Type == L"Run";
+}
+
+void NeutraliseService(Finding& row, RemovalRun& run, DWORD startType, RowOutcome& outcome) {
   if (row.Name.empty()) return;
-  if (!DisableService(run.services, row.Name, startType, true)) OfferRename(row, run.services.ask);
+  if (!DisableService(run.services, row.Name, startType, true)) OfferRename(row, run.services.ask, outcome.notes);
 }
 
 std::wstring HandleDriverTrojan(Finding& row, RemovalRun& run) {
@@ -52,39 +64,39 @@ void DeleteTask(const Finding& row) {
   DeleteScheduledTask(row.Name, folder);
 }
 
-// Answers the numbered quarantine name a file had to take, if any.
-std::wstring Act(Finding& row, RemovalRun& run) {
+void Act(Finding& row, RemovalRun& run, RowOutcome& outcome) {
   const std::wstring& type = row.Type;
   if (type == L"文件") {
     DeleteFileNowOrAtReboot(row.FilePath);
   } else if (type == L"驱动木马") {
-    return HandleDriverTrojan(row, run);
+    outcome.quarantinedAs = HandleDriverTrojan(row, run);
   } else if (type == L"进程") {
     EndProcess(row.Descrip);
   } else if (type == L"服务") {
-    NeutraliseService(row, run, SERVICE_DISABLED);
+    NeutraliseService(row, run, SERVICE_DISABLED, outcome);
   } else if (type == L"驱动") {
-    NeutraliseService(row, run, SERVICE_DEMAND_START);
+    NeutraliseService(row, run, SERVICE_DEMAND_START, outcome);
   } else if (type == L"其它加载项" || type == L"Run" || type == L"屏幕保护程序") {
-    if (!NamesRegistryItem(row)) return {};
+    if (!NamesRegistryValue(row)) return;
     run.restartExplorer = true;
     DeleteRegValue(row.StartPath, row.Name);
   } else if (type == L"环境变量") {
-    if (!NamesRegistryItem(row)) return {};
+    if (!NamesRegistryItem(row)) return;
     run.restartExplorer = true;
     DeleteRegValue(row.StartPath, row.Name);
     BlockScriptFile(row.FilePath);
   } else if (type == L"病毒文件") {
     if (NamesRegistryItem(row)) DeleteRegKey(row.StartPath, row.Name);
     winaccess::DisableWow64Redirection();
-    if (!row.FilePath.empty() && winaccess::PathExists(row.FilePath)) return QuarantineFile(row.Name, row.FilePath);
+    if (!row.FilePath.empty() && winaccess::PathExists(row.FilePath)) {
+      outcome.quarantinedAs = QuarantineFile(row.Name, row.FilePath);
+    }
   } else if (type == L"计划任务") {
     DeleteTask(row);
   } else if (!type.empty() && NamesRegistryItem(row)) {
     run.restartExplorer = true;
     DeleteRegKey(row.StartPath, row.Name);
   }
-  return {};
 }
 
 // Only a registry path ("HKEY_...\CLSID\{...}") counts; a command line that happens to hold
@@ -100,7 +112,8 @@ void DeleteClassRegistration(const Finding& row) {
 }  // namespace
 
 void HandleRow(Finding row, RemovalRun& run) {
-  const std::wstring quarantinedAs = Act(row, run);
+  RowOutcome outcome;
+  Act(row, run, outcome);
   DeleteClassRegistration(row);
   if (row.Type == L"文件关联") {
     WriteAssocClsidLog(row.StartPath, row.FilePath, row.MatchMethod);
@@ -108,7 +121,7 @@ void HandleRow(Finding row, RemovalRun& run) {
     WriteDelFileLog(row.FilePath);
   } else if (!row.Type.empty()) {
     WriteRemovalLog(row.Name, row.Type, row.BinPath, row.FilePath, row.StartPath, row.Company, row.FileDescription,
-                    row.ProductName, row.MatchMethod, quarantinedAs);
+                    row.ProductName, row.MatchMethod, outcome.quarantinedAs, outcome.notes);
   }
 }
 
