@@ -7,6 +7,7 @@
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
+#include "dialog_removal_window.h"
 #include "list_view.h"
 #include "resource.h"
 #include "start_mode.h"
@@ -208,7 +209,10 @@ void CVarnexDlg::OnActionButton() {
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_ACTION), FALSE);
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESCAN), FALSE);
   const int tab = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
-  remediation::StartRemovalThread(Hwnd(), tab, state_, options_.askUser);
+  remediation::RemovalOptions removal;
+  removal.ask = options_.askUser;
+  removal.backupFolder = options_.programFolder.empty() ? winaccess::ProgramFolder() : options_.programFolder;
+  remediation::StartRemovalThread(std::make_shared<DialogRemovalWindow>(Hwnd(), tab), state_, std::move(removal));
 }
 
 void CVarnexDlg::OnRescan() {
