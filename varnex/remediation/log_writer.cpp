@@ -58,4 +58,6 @@ void WriteAssocClsidLog(std::wstring key, std::wstring path, std::wstring matchM
 
 void WriteDelFileLog(std::wstring path) { AppendRecord(LogKind::DelFile, DelFileLogRecord(path)); }
 
+void WriteRestoreLog(std::wstring record) { AppendRecord(LogKind::Removal, record); }
+
 }  // namespace varnex::remediation

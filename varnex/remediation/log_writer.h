@@ -13,5 +13,7 @@ void WriteRemovalLog(std::wstring name, std::wstring type, std::wstring binPath,
                      std::vector<std::wstring> notes = {});
 void WriteAssocClsidLog(std::wstring key, std::wstring path, std::wstring matchMethod);
 void WriteDelFileLog(std::wstring path);
+// A restore from the backups, in the main log (RestoreLogRecord).
+void WriteRestoreLog(std::wstring record);
 
 }  // namespace varnex::remediation

@@ -34,16 +34,20 @@ void RunRemoval(IRemovalWindow& window, ScanState& state, const RemovalOptions& 
     return;
   }
   winaccess::unique_sc_handle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  BackupRun backups(options.backupFolder.empty() ? winaccess::ProgramFolder() : options.backupFolder);
+  const std::shared_ptr<ITaskStore> tasks = options.tasks ? options.tasks : SchedulerTaskStore();
   RemovalRun run;
   run.services = {manager.get(), state.ServiceDeleteMode, window.Owner(), ask};
+  run.backups = &backups;
+  run.tasks = tasks.get();
 
   // Bottom to top, so that deleting a row never moves a row still to be visited.
   for (int i = count - 1; i >= 0; --i) {
     if (!window.IsRowChecked(i)) continue;
     const Finding row = window.ReadRow(i);
     window.SetStatusText(L"正在处理：" + row.Name);
-    HandleRow(row, run);
-    window.RemoveRow(i, row);
+    // A row whose backup could not be written stays, so the user sees it was not handled.
+    if (HandleRow(row, run)) window.RemoveRow(i, row);
   }
 
   window.SetStatusText(L"处理完毕！");

@@ -10,12 +10,14 @@
 #include "../core/scan_state.h"
 #include "ask_user.h"
 #include "removal_window.h"
+#include "task_store.h"
 
 namespace varnex::remediation {
 
 struct RemovalOptions {
   AskUserFn ask;              // may be empty: real message boxes
   std::wstring backupFolder;  // the folder that holds "备份\"; "" = the program's own folder
+  std::shared_ptr<ITaskStore> tasks;  // may be null: the Task Scheduler
 };
 
 // One whole run on the calling thread.
