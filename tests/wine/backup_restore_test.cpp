@@ -86,8 +86,24 @@ std::wstring Desktop() {
   return path;
 }
 
+std::wstring TodaysLog(const wchar_t* suffix) {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  wchar_t date[16] = {};
+  ::swprintf(date, 16, L"%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+  return TestProgramFolder() + L"\\" + date + suffix;
+}
+
 class BackupRestoreTest : public ::testing::Test {
  protected:
+  // The removal and the restores write the day's logs beside the test program.
+  void SetUp() override { RemoveLogs(); }
+  void TearDown() override { RemoveLogs(); }
+  static void RemoveLogs() {
+    for (const wchar_t* suffix : {L"_Varnex.log", L"_ASSOC_CLSID.log", L"_DelFile.log"}) {
+      ::DeleteFileW(TodaysLog(suffix).c_str());
+    }
+  }
   AskUserFn Ask() {
     return [this](HWND, const std::wstring& text, const std::wstring&, UINT style) {
       asked_.push_back({text, style});
@@ -461,6 +477,10 @@ TEST_F(BackupRestoreTest, RestoringOverAFileThatReappearedAsksFirst) {
   answers_ = {{L"已经存在", IDYES}};
   EXPECT_EQ(RestoreAll(), 1);
   EXPECT_EQ(ReadBytes(files.File(L"a.txt")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+  // Both attempts are in the day's log.
+  const std::wstring log = TextFromUtf16Le(ReadBytes(TodaysLog(L"_Varnex.log")));
+  EXPECT_NE(log.find(L"恢复失败：\t文件\ta.txt\t位置：" + files.File(L"a.txt")), std::wstring::npos) << log;
+  EXPECT_NE(log.find(L"恢复成功：\t文件\ta.txt\t位置：" + files.File(L"a.txt")), std::wstring::npos) << log;
 }
 
 TEST_F(BackupRestoreTest, TwoRunsMakeTwoBackupFolders) {

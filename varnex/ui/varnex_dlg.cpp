@@ -9,6 +9,7 @@
 #include "../../common/winaccess/winaccess.h"
 #include "dialog_removal_window.h"
 #include "list_view.h"
+#include "restore_dlg.h"
 #include "resource.h"
 #include "start_mode.h"
 #include "../remediation/removal_thread.h"
@@ -156,6 +157,7 @@ INT_PTR CVarnexDlg::OnCommand(WORD id, WORD code) {
   switch (id) {
     case IDC_ACTION: OnActionButton(); return TRUE;
     case IDC_RESCAN: OnRescan(); return TRUE;
+    case IDC_RESTORE: OnRestore(); return TRUE;
     case IDC_SELECT_ALL: OnSelectAll(); return TRUE;
     case IDC_INVERT: OnInvert(); return TRUE;
     case IDCANCEL: Close(IDCANCEL); return TRUE;
@@ -213,6 +215,19 @@ void CVarnexDlg::OnActionButton() {
   removal.ask = options_.askUser;
   removal.backupFolder = options_.programFolder.empty() ? winaccess::ProgramFolder() : options_.programFolder;
   remediation::StartRemovalThread(std::make_shared<DialogRemovalWindow>(Hwnd(), tab), state_, std::move(removal));
+}
+
+void CVarnexDlg::OnRestore() {
+  RestoreDlgOptions restore;
+  restore.programFolder = options_.programFolder;
+  restore.ask = options_.askUser;
+  CRestoreDlg dialog(std::move(restore));
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Hwnd(), GWLP_HINSTANCE));
+  if (options_.openRestore) {
+    options_.openRestore(dialog, instance, Hwnd());
+  } else {
+    dialog.DoModal(instance, IDD_RESTORE_DIALOG, Hwnd());
+  }
 }
 
 void CVarnexDlg::OnRescan() {
