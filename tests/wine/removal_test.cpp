@@ -477,6 +477,7 @@ TEST_F(RemovalTest, CategoryRowsLeaveAllItemsAtTheirPositionsAndTheViewIsNotRebu
   holdAnswers_ = true;
   ::SendMessageW(Item(IDC_ACTION), BM_CLICK, 0, 0);
   ASSERT_TRUE(PumpUntil([this] { return Asking(); }));
+  EXPECT_FALSE(::IsWindowEnabled(Item(IDC_RESTORE)));  // no restore while the run writes its backups
   // While the worker waits, a tab switch with the views marked stale must not rebuild view 2.
   context_.state->CategoryViewsStale = true;
   SelectTab(0);
@@ -485,6 +486,7 @@ TEST_F(RemovalTest, CategoryRowsLeaveAllItemsAtTheirPositionsAndTheViewIsNotRebu
   EXPECT_TRUE(context_.state->CategoryViewsStale);
   Release();
   ASSERT_TRUE(PumpUntil([this] { return ButtonsEnabled(); }));
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_RESTORE)));
 
   EXPECT_EQ(Names(dlg.View(2)), (std::vector<std::wstring>{L"marked"}));
   EXPECT_EQ(Names(dlg.View(0)), (std::vector<std::wstring>{L"vxnone0", L"vxnone1", L"vxnone2", L"vxnone4", L"vxnone5",

@@ -23,7 +23,7 @@ class IRemovalWindow {
   // all-items view that stands for the same item.
   virtual void RemoveRow(int row, const Finding& finding) = 0;
   virtual void SetStatusText(const std::wstring& text) = 0;
-  // Enables the Rescan button, then the action button.
+  // Enables the Rescan button, then the action button (the restore button before them).
   virtual void EnableButtons() = 0;
   // Owner of the program's message boxes (may be null).
   virtual HWND Owner() = 0;

@@ -18,6 +18,7 @@ DialogRemovalWindow::DialogRemovalWindow(HWND dialog, int tabIndex)
   status_ = ::GetDlgItem(dialog, IDC_STATUS);
   action_ = ::GetDlgItem(dialog, IDC_ACTION);
   rescan_ = ::GetDlgItem(dialog, IDC_RESCAN);
+  restore_ = ::GetDlgItem(dialog, IDC_RESTORE);
 }
 
 int DialogRemovalWindow::RowCount() { return ui::RowCount(view_); }
@@ -54,6 +55,7 @@ void DialogRemovalWindow::RemoveRow(int row, const Finding& finding) {
 void DialogRemovalWindow::SetStatusText(const std::wstring& text) { ::SetWindowTextW(status_, text.c_str()); }
 
 void DialogRemovalWindow::EnableButtons() {
+  ::EnableWindow(restore_, TRUE);
   ::EnableWindow(rescan_, TRUE);
   ::EnableWindow(action_, TRUE);
 }

@@ -31,6 +31,7 @@ class DialogRemovalWindow : public remediation::IRemovalWindow {
   HWND status_;
   HWND action_;
   HWND rescan_;
+  HWND restore_;  // off while a removal writes its backups
 };
 
 }  // namespace varnex::ui

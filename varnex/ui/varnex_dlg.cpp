@@ -210,6 +210,8 @@ void CVarnexDlg::OnActionButton() {
   }
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_ACTION), FALSE);
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESCAN), FALSE);
+  // No restore while the run writes its backups; the worker enables it again with the others.
+  ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESTORE), FALSE);
   const int tab = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
   remediation::RemovalOptions removal;
   removal.ask = options_.askUser;
