@@ -11,7 +11,7 @@
 namespace varnex::ui {
 namespace {
 
-constexpr int kColumnWidths[] = {120, 80, 140, 330, 80, 150};
+constexpr int kColumnWidths[] = {135, 80, 130, 320, 80, 200};
 
 }  // namespace
 
@@ -65,8 +65,12 @@ void CRestoreDlg::Fill() {
     const auto& e = entries_[i];
     const auto& item = e.entry.item;
     const std::wstring time = item.Get(L"time").empty() ? e.runName : item.Get(L"time");
-    const std::wstring texts[] = {time, item.Get(L"type"), item.Get(L"name"), item.Get(L"place"), item.Get(L"how"),
-                                  e.state};
+    // An unreadable line is named by where it stands, so it can be found in the manifest.
+    const std::wstring name = !item.Get(L"name").empty() ? item.Get(L"name")
+                              : e.entry.line > 0         ? L"清单第 " + std::to_wstring(e.entry.line) + L" 行"
+                                                         : std::wstring(L"清单");
+    const std::wstring texts[] = {time, item.Get(L"type"), name, item.Get(L"place").empty() ? e.runFolder : item.Get(L"place"),
+                                  item.Get(L"how"), e.state};
     LVITEMW row{};
     row.mask = LVIF_TEXT;
     row.iItem = static_cast<int>(i);
