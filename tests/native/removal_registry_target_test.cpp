@@ -100,3 +100,58 @@ TEST(RemovalRegistryTarget, ClassRootGuardInEveryLetterCase) {
   EXPECT_TRUE(IsGuardedClassName(L"\\\\"));
   EXPECT_FALSE(IsGuardedClassName(L"txtfile"));
 }
+
+namespace {
+std::wstring text_upper(std::wstring s) {
+  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
+  return s;
+}
+std::wstring MixedCase(const std::wstring& s) {
+  std::wstring mixed = s;
+  for (std::size_t i = 0; i < mixed.size(); i += 2) mixed[i] = static_cast<wchar_t>(std::towupper(mixed[i]));
+  for (std::size_t i = 1; i < mixed.size(); i += 2) mixed[i] = static_cast<wchar_t>(std::towlower(mixed[i]));
+  return mixed;
+}
+}  // namespace
+
+// A class registration is deleted at the key of one class, never at a collection of them, under
+// each of the three class roots and their Wow6432Node forms, in any letter case.
+TEST(RemovalRegistryTarget, CollectionsOfClassesAreNeverDeleted) {
+  const std::wstring roots[] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER\\Software\\Classes",
+                                L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes", L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Classes",
+                                L"HKEY_USERS\\S-1-5-21-1\\Software\\Classes", L"HKEY_USERS\\S-1-5-21-1_Classes"};
+  const std::wstring collections[] = {L"CLSID", L"Interface", L"TypeLib", L"AppID", L"Wow6432Node",
+                                      L"Wow6432Node\\CLSID", L"Wow6432Node\\Interface", L"Wow6432Node\\TypeLib",
+                                      L"Wow6432Node\\AppID", L"exefile", L"Wow6432Node\\lnkfile"};
+  for (const std::wstring& rootText : roots) {
+    for (const std::wstring& r : {rootText, MixedCase(rootText)}) {
+      for (const std::wstring& plain : collections) {
+        for (const std::wstring& n : {plain, MixedCase(plain), text_upper(plain)}) {
+          const std::wstring last = n.substr(n.rfind(L'\\') == std::wstring::npos ? 0 : n.rfind(L'\\') + 1);
+          // The row's path ends in the collection, the name is its last component.
+          EXPECT_FALSE(KeyTargetFor(r + L"\\" + n, last).allowed) << r << " | " << n;
+          // The name is the whole path below the class root.
+          EXPECT_FALSE(KeyTargetFor(r + L"\\" + n, n).allowed) << r << " | " << n;
+          // Doubled or trailing backslashes change nothing.
+          EXPECT_FALSE(KeyTargetFor(r + L"\\\\" + n + L"\\", last + L"\\").allowed) << r << " | " << n;
+        }
+        // One class inside the collection is an ordinary key.
+        const auto one = KeyTargetFor(r + L"\\" + plain + L"\\{AB-12}", L"{AB-12}");
+        EXPECT_TRUE(one.allowed) << r << " | " << plain;
+      }
+      // The class root itself.
+      const std::wstring lastOfRoot = r.substr(r.rfind(L'\\') + 1);
+      if (r.find(L'\\') != std::wstring::npos) {
+        EXPECT_FALSE(KeyTargetFor(r, lastOfRoot).allowed) << r;
+      }
+    }
+  }
+  // The class-registration step of the worker: BinPath names a class below CLSID.
+  EXPECT_TRUE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\CLSID\\{0D7A}", L"{0D7A}").allowed);
+  EXPECT_FALSE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\CLSID\\", L"").allowed);
+  EXPECT_FALSE(KeyTargetFor(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node", L"Wow6432Node").allowed);
+  // Elsewhere the same names are ordinary keys.
+  EXPECT_TRUE(KeyTargetFor(L"HKEY_CURRENT_USER\\Software\\Vendor\\CLSID", L"CLSID").allowed);
+  EXPECT_TRUE(KeyTargetFor(L"HKEY_CLASSES_ROOT\\Applications\\Interface", L"Interface").allowed);
+  EXPECT_TRUE(KeyTargetFor(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Classes\\CLSID", L"CLSID").allowed);
+}

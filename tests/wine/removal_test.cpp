@@ -18,6 +18,7 @@
 #include "common/winaccess/unique_resource.h"
 #include "test_support.h"
 #include "varnex/core/scan_texts.h"
+#include "varnex/remediation/registry_removal.h"
 #include "varnex/ui/list_view.h"
 #include "varnex/ui/resource.h"
 #include "varnex/ui/varnex_dlg.h"
@@ -388,8 +389,10 @@ TEST_F(RemovalTest, ProcessServiceDriverAndFileRows) {
   EXPECT_FALSE(IsFile(files.File(L"keep.exe.bak")));
   EXPECT_TRUE(IsFile(files.File(L"vxtool_bak\\bin\\t.sys")));  // the program folder put out of action
   EXPECT_FALSE(IsFolder(files.File(L"VxTool")));
-  EXPECT_FALSE(IsFolder(files.File(L"vxtool2_bak")));  // an old backup: only it is deleted
-  EXPECT_TRUE(IsFile(files.File(L"VxTool2\\t.sys")));
+  // An old backup is kept; the folder takes the next free backup name.
+  EXPECT_TRUE(IsFile(files.File(L"vxtool2_bak\\old.sys")));
+  EXPECT_TRUE(IsFile(files.File(L"vxtool2_bak2\\t.sys")));
+  EXPECT_FALSE(IsFolder(files.File(L"VxTool2")));
   EXPECT_FALSE(IsFile(files.File(L"del.txt")));
   ::DeleteFileW(quarantined.c_str());
 
@@ -480,6 +483,7 @@ TEST_F(RemovalTest, CategoryRowsLeaveAllItemsAtTheirPositionsAndTheViewIsNotRebu
   holdAnswers_ = true;
   ::SendMessageW(Item(IDC_ACTION), BM_CLICK, 0, 0);
   ASSERT_TRUE(PumpUntil([this] { return Asking(); }));
+  EXPECT_FALSE(::IsWindowEnabled(Item(IDC_RESTORE)));  // no restore while the run writes its backups
   // While the worker waits, a tab switch with the views marked stale must not rebuild view 2.
   context_.state->CategoryViewsStale = true;
   SelectTab(0);
@@ -488,6 +492,7 @@ TEST_F(RemovalTest, CategoryRowsLeaveAllItemsAtTheirPositionsAndTheViewIsNotRebu
   EXPECT_TRUE(context_.state->CategoryViewsStale);
   Release();
   ASSERT_TRUE(PumpUntil([this] { return ButtonsEnabled(); }));
+  EXPECT_TRUE(::IsWindowEnabled(Item(IDC_RESTORE)));
 
   EXPECT_EQ(Names(dlg.View(2)), (std::vector<std::wstring>{L"marked"}));
   EXPECT_EQ(Names(dlg.View(0)), (std::vector<std::wstring>{L"vxnone0", L"vxnone1", L"vxnone2", L"vxnone4", L"vxnone5",
@@ -580,4 +585,76 @@ TEST_F(RemovalTest, TaskOfTheRootFolderIsDeleted) {
   EXPECT_TRUE(other.Exists());
   EXPECT_EQ(LogText(L"_Varnex.log"), MainRecord(malformed, malformed.Name, L"") +
                                          MainRecord(row, row.Name, row.FilePath));
+}
+
+// The class-root guard of DeleteRegKey: collections of classes are refused under the three class
+// roots in any letter case; one class below them is deleted.
+TEST_F(RemovalTest, CollectionsOfClassesAreNeverDeleted) {
+  TestRegistryKey interfaceKey(HKEY_CURRENT_USER, L"Software\\Classes\\Interface\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A52}");
+  TestRegistryKey appIdKey(HKEY_CURRENT_USER, L"Software\\Classes\\Wow6432Node\\AppID\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A53}");
+  TestRegistryKey oneClass(HKEY_CURRENT_USER, std::wstring(L"Software\\Classes\\CLSID\\") + kClsid);
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID"));
+  const std::pair<const wchar_t*, const wchar_t*> refused[] = {
+      {L"HKEY_CLASSES_ROOT\\ClSiD", L"cLsId"},
+      {L"hkey_classes_root\\CLSID\\", L"CLSID\\"},
+      {L"HKEY_CLASSES_ROOT\\x", L"clsid"},
+      {L"HKEY_CURRENT_USER\\Software\\Classes\\INTERFACE", L"interface"},
+      {L"HKEY_CURRENT_USER\\software\\classes\\Wow6432Node\\appid", L"AppId"},
+      {L"HKEY_CURRENT_USER\\Software\\Classes\\wow6432node", L"WOW6432NODE"},
+      {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\TypeLib", L"TYPELIB"},
+      {L"HKEY_LOCAL_MACHINE\\Software\\CLASSES\\Clsid", L"Clsid"},
+      {L"HKEY_CURRENT_USER\\Software\\Classes", L"Classes"},
+  };
+  for (const auto& [path, name] : refused) {
+    EXPECT_FALSE(remediation::DeleteRegKey(path, name)) << path;
+  }
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\TypeLib"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\Interface\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A52}"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\Wow6432Node\\AppID\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A53}"));
+  EXPECT_TRUE(remediation::DeleteRegKey(std::wstring(L"HKEY_CURRENT_USER\\Software\\Classes\\ClSiD\\") + kClsid, kClsid));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::wstring(L"Software\\Classes\\CLSID\\") + kClsid));
+}
+
+// A Run row without a name is the key's unnamed default value: it is deleted as that value.
+TEST_F(RemovalTest, TheDefaultValueRowDeletesTheDefaultValue) {
+  TestRegistryKey run(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run");
+  run.SetString(L"", L"c:\\x\\default.exe");
+  run.SetString(L"vxkeep", L"c:\\x\\keep.exe");
+  ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L""));
+  const Finding row = Row(L"Run", L"", std::wstring(L"HKEY_CURRENT_USER\\") + kTestKey + L"\\Run", L"c:\\x\\default.exe");
+  CVarnexDlg& dlg = Open({row});
+  TickAll(dlg.View(0));
+  ASSERT_TRUE(Handle());
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L""));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\Run", L"vxkeep"));
+  EXPECT_EQ(LogText(L"_Varnex.log"), MainRecord(row, L"", row.FilePath));
+}
+
+// "\temp\" against a file in C:\Windows\Temp: the folder is a system folder, so only the file is
+// renamed, and the refusal is logged.
+TEST_F(RemovalTest, TheRenameOfferNeverRenamesASystemFolder) {
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring temp = std::wstring(windows) + L"\\Temp";
+  ::CreateDirectoryW(temp.c_str(), nullptr);
+  const std::wstring file = temp + L"\\VxEvil.sys";
+  ASSERT_TRUE(WriteBytes(file, {'e'}));
+  const Finding row = Row(L"驱动", L"vxnosuchdrv3", L"", file, L"", L"\\temp\\");
+  answers_ = {{L"处理失败", IDYES}};
+  CVarnexDlg& dlg = Open({row});
+  TickAll(dlg.View(0));
+  ASSERT_TRUE(Handle());
+  EXPECT_TRUE(IsFolder(temp));
+  EXPECT_FALSE(IsFolder(temp + L"_bak"));
+  EXPECT_FALSE(IsFile(file));
+  EXPECT_TRUE(IsFile(file + L".bak"));
+  const std::wstring lowered = text::LowerAZ(file);
+  EXPECT_EQ(LogText(L"_Varnex.log"),
+            MainRecord(row, row.Name, lowered,
+                       L"未重命名目录：\t" + text::LowerAZ(temp) + L"（系统或用户目录，只重命名了文件）\r\n"));
+  ::DeleteFileW((file + L".bak").c_str());
+  ::DeleteFileW(file.c_str());
 }

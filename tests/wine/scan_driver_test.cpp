@@ -195,3 +195,34 @@ TEST(ScanDriver, QuickChecksForTheBackdoorTraces) {
   const std::wstring status = window.events[window.events.size() - 3];
   EXPECT_EQ(status.rfind(L"status:扫描完毕。 发现疯花木马：" + marker + L"\r\n", 0), 0u) << status;
 }
+
+// A Stop click that lands while the worker writes the end of the scan (the button still reads
+// "停止扫描" until the action text is set) must not leave StopRequested set for the next Rescan.
+TEST(ScanDriver, AStopClickDuringTheEndOfTheScanIsClearedWithIt) {
+  struct ClickingWindow : RecordingWindow {
+    void SetStatusText(const std::wstring& t) override {
+      RecordingWindow::SetStatusText(t);
+      state->StopRequested = true;  // the click taken just before the button changes
+    }
+    void SetActionButtonText(const std::wstring& t) override {
+      state->StopRequested = true;
+      RecordingWindow::SetActionButtonText(t);
+    }
+    void EnableRescanButton(bool e) override {
+      seenStopped.push_back(state->StopRequested);
+      RecordingWindow::EnableRescanButton(e);
+    }
+    std::vector<bool> seenStopped;
+  };
+  for (const bool fileScan : {false, true}) {
+    ScanState state;
+    state.FileScanMode = fileScan;
+    ClickingWindow window;
+    window.state = &state;
+    std::vector<std::wstring> log;
+    RunScan(state, window, RecordingSteps(log, state));
+    EXPECT_FALSE(state.StopRequested) << fileScan;
+    ASSERT_FALSE(window.events.empty());
+    EXPECT_EQ(window.events.back(), L"rescan:on") << fileScan;
+  }
+}

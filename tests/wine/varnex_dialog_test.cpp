@@ -149,7 +149,8 @@ TEST_F(DialogTest, StopEndsTheScanWithTheUsualStatus) {
   EXPECT_EQ(laterSteps, 0);
   EXPECT_EQ(Status(), L"扫描完毕。什么都没发现。");
   EXPECT_TRUE(::IsWindowEnabled(Item(IDC_RESCAN)));
-  EXPECT_FALSE(context_.state->StopRequested);
+  // The worker clears the flag as its very last step, just after the buttons come back.
+  EXPECT_TRUE(PumpUntil([&] { return !context_.state->StopRequested; }));
 }
 
 TEST_F(DialogTest, RescanEmptiesEverythingAndScansAgain) {

@@ -21,14 +21,16 @@ void RunStep(const Fn& step, Args&&... args) {
   if (step) step(std::forward<Args>(args)...);
 }
 
-// The flags are settled before the window shows the end of the scan, so that nothing the user
-// starts from the re-enabled buttons sees this scan's leftovers.
+// The views flag is settled before the window shows the end of the scan, so that nothing the
+// user starts from the re-enabled buttons sees this scan's leftovers. StopRequested is cleared
+// last: a Stop click taken while the button still read "停止扫描" is cleared with it, and once the
+// button reads "处理选中" no click can set it again, so the next Rescan never starts stopped.
 void FinishScan(ScanState& state, IScanWindow& window, const std::wstring& status, bool markViewsStale) {
   state.CategoryViewsStale = markViewsStale;
-  state.StopRequested = false;
   window.SetStatusText(status);
   window.SetActionButtonText(kActionHandleText);
   window.EnableRescanButton(true);
+  state.StopRequested = false;
 }
 
 void RunScanners(ScanState& state, IScanWindow& window, const ScanSteps& s) {

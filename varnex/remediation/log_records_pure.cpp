@@ -16,12 +16,14 @@ std::wstring LogFileName(const std::wstring& folderWithBackslash, int year, int 
 std::wstring MainLogRecord(const std::wstring& name, const std::wstring& type, const std::wstring& binPath,
                            const std::wstring& filePath, const std::wstring& startPath, const std::wstring& company,
                            const std::wstring& fileDescription, const std::wstring& productName,
-                           const std::wstring& matchMethod, const std::wstring& quarantinedAs) {
+                           const std::wstring& matchMethod, const std::wstring& quarantinedAs,
+                           const std::vector<std::wstring>& notes) {
   std::wstring record = type + L"启动项：\t" + name + L"\t匹配原因：" + matchMethod + L"\r\n";
   record += L"启动路径：\t" + startPath + L"\r\n";
   record += L"启动参数：\t" + binPath + L"\r\n";
   record += L"文件路径：\t" + filePath + L"\r\n";
   if (!quarantinedAs.empty()) record += L"隔离文件：\t" + quarantinedAs + L"\r\n";
+  for (const auto& note : notes) record += note + L"\r\n";
   record += L"描述：\t" + company + L"\t" + fileDescription + L"\t" + productName + L"\r\n\r\n";
   return record;
 }

@@ -46,9 +46,10 @@ void AppendRecord(LogKind kind, const std::wstring& record) {
 
 void WriteRemovalLog(std::wstring name, std::wstring type, std::wstring binPath, std::wstring filePath,
                      std::wstring startPath, std::wstring company, std::wstring fileDescription,
-                     std::wstring productName, std::wstring matchMethod, std::wstring quarantinedAs) {
+                     std::wstring productName, std::wstring matchMethod, std::wstring quarantinedAs,
+                     std::vector<std::wstring> notes) {
   AppendRecord(LogKind::Removal, MainLogRecord(name, type, binPath, filePath, startPath, company, fileDescription,
-                                               productName, matchMethod, quarantinedAs));
+                                               productName, matchMethod, quarantinedAs, notes));
 }
 
 void WriteAssocClsidLog(std::wstring key, std::wstring path, std::wstring matchMethod) {
@@ -56,5 +57,7 @@ void WriteAssocClsidLog(std::wstring key, std::wstring path, std::wstring matchM
 }
 
 void WriteDelFileLog(std::wstring path) { AppendRecord(LogKind::DelFile, DelFileLogRecord(path)); }
+
+void WriteRestoreLog(std::wstring record) { AppendRecord(LogKind::Removal, record); }
 
 }  // namespace varnex::remediation

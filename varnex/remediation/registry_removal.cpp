@@ -7,41 +7,22 @@
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
 #include "registry_target.h"
+#include "registry_tree.h"
 
 namespace varnex::remediation {
 namespace {
 
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
 
-bool RunningUnderWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32");
-  auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(
-                              reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")))
-                        : nullptr;
-  BOOL wow64 = FALSE;
-  return isWow64 != nullptr && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-}
-
-REGSAM AccessFor(const std::wstring& keyPath) {
-  return RunningUnderWow64() && UsesNativeView(keyPath) ? (kReadWrite | KEY_WOW64_64KEY) : kReadWrite;
-}
-
-HKEY RootHandle(winaccess::RegistryRoot root) {
-  switch (root) {
-    case winaccess::RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case winaccess::RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case winaccess::RegistryRoot::Users: return HKEY_USERS;
-    default: return HKEY_LOCAL_MACHINE;
-  }
-}
+// The same view the backups read: the 64-bit one under WOW64 unless the path names Wow6432Node.
+REGSAM AccessFor(const std::wstring& keyPath) { return kReadWrite | ViewForKeyPath(keyPath); }
 
 }  // namespace
 
 bool DeleteRegValue(std::wstring keyPath, std::wstring valueName) {
   const ValueTarget target = ValueTargetFor(keyPath);
   winaccess::unique_hkey root;
-  if (::RegOpenKeyExW(RootHandle(target.root), nullptr, 0, AccessFor(keyPath), root.put()) != ERROR_SUCCESS) {
+  if (::RegOpenKeyExW(RootKeyOf(target.root), nullptr, 0, AccessFor(keyPath), root.put()) != ERROR_SUCCESS) {
     return false;
   }
   return ::SHDeleteValueW(root.get(), target.subkey.c_str(), valueName.c_str()) == ERROR_SUCCESS;
@@ -51,7 +32,7 @@ bool DeleteRegKey(std::wstring keyPath, std::wstring keyName) {
   const KeyTarget target = KeyTargetFor(keyPath, keyName);
   if (!target.allowed) return false;
   winaccess::unique_hkey parent;
-  if (::RegOpenKeyExW(RootHandle(target.root), target.parent.c_str(), 0, AccessFor(keyPath), parent.put()) !=
+  if (::RegOpenKeyExW(RootKeyOf(target.root), target.parent.c_str(), 0, AccessFor(keyPath), parent.put()) !=
       ERROR_SUCCESS) {
     return false;
   }

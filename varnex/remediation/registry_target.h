@@ -28,9 +28,16 @@ struct KeyTarget {
 // Lower-cases name and path and raises the root name to upper case. The key name is taken as the
 // final component(s) of the path; a name that is not in the path is a key directly below the root.
 // Refused: an empty name, a name found only earlier in the path (the row would name another key),
-// the guarded class names directly below HKEY_CLASSES_ROOT, and the top-level keys of the other
-// roots (SOFTWARE, SYSTEM, ...).
+// the keys IsGuardedClassKey guards, and the top-level keys of the other roots (SOFTWARE, SYSTEM,
+// ...).
 KeyTarget KeyTargetFor(const std::wstring& keyPath, const std::wstring& keyName);
+
+// True when deleting `lowerName` below `lowerParent` of `root` would delete a class root
+// (HKEY_CLASSES_ROOT, HKEY_CURRENT_USER\Software\Classes, HKEY_LOCAL_MACHINE\SOFTWARE\Classes, their
+// Wow6432Node\Classes forms and a user's classes under HKEY_USERS), a key that holds one, a
+// guarded class name directly in it, or one of its collections of classes: CLSID, Interface,
+// TypeLib, AppID, Wow6432Node, and the same below Wow6432Node. Both texts already lower-cased.
+bool IsGuardedClassKey(winaccess::RegistryRoot root, const std::wstring& lowerParent, const std::wstring& lowerName);
 
 // True for the class-root names that must never be deleted: "", "\", "\\", exefile, regfile,
 // batfile, folder, directory, lnkfile and "*" (the name already lower-cased).

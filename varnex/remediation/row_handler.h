@@ -3,17 +3,22 @@
 #pragma once
 
 #include "../core/finding.h"
+#include "backup_store.h"
 #include "service_removal.h"
 
 namespace varnex::remediation {
 
 struct RemovalRun {
   ServiceContext services;  // also carries the message-box seam
+  BackupRun* backups = nullptr;
+  ITaskStore* tasks = nullptr;
   bool restartExplorer = false;
 };
 
-// Acts on the row's item, then logs it. `row` is the row as read from the view; handling may
-// lower-case some of its fields, and the log record shows them as they then are.
-void HandleRow(Finding row, RemovalRun& run);
+// Acts on the row's item, backing up what each step removes before it runs, then logs it. `row`
+// is the row as read from the view; handling may lower-case some of its fields, and the log
+// record shows them as they then are. Answers false when a backup could not be written: the
+// user is told, the row's remaining steps did not run, and the row is to stay in the view.
+bool HandleRow(Finding row, RemovalRun& run);
 
 }  // namespace varnex::remediation

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "resource.h"
+#include "restore_command.h"
+#include "restore_dlg.h"
 #include "varnex_dlg.h"
 
 CVarnexApp::CVarnexApp(HINSTANCE instance, std::wstring commandLine)
@@ -16,6 +18,11 @@ bool CVarnexApp::InitInstance() {
   controls.dwICC = 0xFF;
   ::InitCommonControlsEx(&controls);
 
+  if (varnex::IsRestoreCommandLine(commandLine_)) {
+    varnex::ui::CRestoreDlg restore;
+    restore.DoModal(instance_, IDD_RESTORE_DIALOG);
+    return false;
+  }
   varnex::ui::VarnexDlgOptions options;
   options.commandLine = commandLine_;
   varnex::ui::CVarnexDlg dialog(std::move(options));

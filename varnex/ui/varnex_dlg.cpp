@@ -7,7 +7,9 @@
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
+#include "dialog_removal_window.h"
 #include "list_view.h"
+#include "restore_dlg.h"
 #include "resource.h"
 #include "start_mode.h"
 #include "../remediation/removal_thread.h"
@@ -155,6 +157,7 @@ INT_PTR CVarnexDlg::OnCommand(WORD id, WORD code) {
   switch (id) {
     case IDC_ACTION: OnActionButton(); return TRUE;
     case IDC_RESCAN: OnRescan(); return TRUE;
+    case IDC_RESTORE: OnRestore(); return TRUE;
     case IDC_SELECT_ALL: OnSelectAll(); return TRUE;
     case IDC_INVERT: OnInvert(); return TRUE;
     case IDCANCEL: Close(IDCANCEL); return TRUE;
@@ -207,8 +210,26 @@ void CVarnexDlg::OnActionButton() {
   }
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_ACTION), FALSE);
   ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESCAN), FALSE);
+  // No restore while the run writes its backups; the worker enables it again with the others.
+  ::EnableWindow(::GetDlgItem(Hwnd(), IDC_RESTORE), FALSE);
   const int tab = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
-  remediation::StartRemovalThread(Hwnd(), tab, state_, options_.askUser);
+  remediation::RemovalOptions removal;
+  removal.ask = options_.askUser;
+  removal.backupFolder = options_.programFolder.empty() ? winaccess::ProgramFolder() : options_.programFolder;
+  remediation::StartRemovalThread(std::make_shared<DialogRemovalWindow>(Hwnd(), tab), state_, std::move(removal));
+}
+
+void CVarnexDlg::OnRestore() {
+  RestoreDlgOptions restore;
+  restore.programFolder = options_.programFolder;
+  restore.ask = options_.askUser;
+  CRestoreDlg dialog(std::move(restore));
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Hwnd(), GWLP_HINSTANCE));
+  if (options_.openRestore) {
+    options_.openRestore(dialog, instance, Hwnd());
+  } else {
+    dialog.DoModal(instance, IDD_RESTORE_DIALOG, Hwnd());
+  }
 }
 
 void CVarnexDlg::OnRescan() {

@@ -15,6 +15,7 @@
 #include "../core/scan_texts.h"
 #include "../rules/rule_loader.h"
 #include "dialog_scan_window.h"
+#include "restore_dlg.h"
 
 namespace varnex::ui {
 
@@ -39,6 +40,8 @@ struct VarnexDlgOptions {
   std::function<UINT(HWND owner, HMENU popup)> trackMenu;
   // Starts a program with parameters; nullptr = ShellExecuteW with "open".
   std::function<void(const std::wstring& file, const std::wstring& parameters)> launch;
+  // Shows the restore window of the "恢复" button; nullptr = modal under the main window.
+  std::function<void(CRestoreDlg& dialog, HINSTANCE instance, HWND owner)> openRestore;
 };
 
 class CVarnexDlg : public CDialogBase {
@@ -66,6 +69,7 @@ class CVarnexDlg : public CDialogBase {
   void DistributeFindings();
   void OnActionButton();
   void OnRescan();
+  void OnRestore();
   void ShowError(const std::wstring& text);
 
   // Commands on the result views.
