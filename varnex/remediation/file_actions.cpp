@@ -15,7 +15,9 @@
 namespace varnex::remediation {
 namespace {
 
-bool Exists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(PathForFileCalls(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring DesktopFolder() {
   wchar_t desktop[MAX_PATH + 1] = {};
@@ -57,9 +59,11 @@ std::wstring QuarantineFile(const std::wstring& name, const std::wstring& filePa
   const std::wstring desktop = DesktopFolder();
   const std::wstring target = QuarantinePath(desktop, name, filePath, Exists);
   bool moved = false;
-  if (!target.empty()) moved = ::MoveFileExW(filePath.c_str(), target.c_str(), 0) != FALSE;
+  // A Startup-folder file may lie beyond MAX_PATH; only the long form reaches it.
+  const std::wstring source = PathForFileCalls(filePath);
+  if (!target.empty()) moved = ::MoveFileExW(source.c_str(), PathForFileCalls(target).c_str(), 0) != FALSE;
   // Fallback: put the file out of action in place.
-  if (!moved) ::MoveFileW(filePath.c_str(), FileBackupPath(filePath).c_str());
+  if (!moved) ::MoveFileW(source.c_str(), PathForFileCalls(FileBackupPath(filePath)).c_str());
   const std::wstring plain = QuarantinePath(desktop, name, filePath, [](const std::wstring&) { return false; });
   return moved && target != plain ? target : std::wstring();
 }

@@ -8,7 +8,9 @@
 #include "file_actions.h"
 #include "file_names.h"
 #include "log_writer.h"
+#include "../core/startup_places.h"
 #include "registry_removal.h"
+#include "startup_removal.h"
 #include "task_removal.h"
 
 namespace varnex::remediation {
@@ -80,6 +82,8 @@ std::wstring Act(Finding& row, RemovalRun& run) {
     if (!row.FilePath.empty() && winaccess::PathExists(row.FilePath)) return QuarantineFile(row.Name, row.FilePath);
   } else if (type == L"计划任务") {
     DeleteTask(row);
+  } else if (IsStartupPlaceType(type)) {
+    return RemoveStartupPlaceItem(row);
   } else if (!type.empty() && NamesRegistryItem(row)) {
     run.restartExplorer = true;
     DeleteRegKey(row.StartPath, row.Name);
