@@ -416,6 +416,8 @@ TEST(StartupPlacesWine, StartupFolderFiles) {
   user.AddShortcut(L"vxtest_script.lnk", wscript, L"C:\\x\\a.vbs");
   const std::wstring missingTarget = L"C:\\VxTestMissing\\gone.exe";
   user.AddShortcut(L"vxtest_missing.lnk", missingTarget, L"");
+  // A target far beyond MAX_PATH: whatever part of it the link keeps, nothing is read past a buffer.
+  user.AddShortcut(L"vxtest_longtarget.lnk", L"C:\\VxTest\\" + std::wstring(1000, L't') + L".exe", L"-a");
   const std::wstring badLink = user.Add(L"vxtest_bad.lnk", std::string("\x4c\0\0\0garbage\xff\xfe", 13));
   const std::wstring emptyLink = user.Add(L"vxtest_empty.lnk", "");
   const std::wstring longName = L"vxtest_" + std::wstring(240, L'l') + L".bat";
@@ -456,6 +458,10 @@ TEST(StartupPlacesWine, StartupFolderFiles) {
     EXPECT_EQ(item->FilePath, path);
     EXPECT_EQ(item->BinPath, path);
   }
+  const auto longTarget = find(L"vxtest_longtarget.lnk");
+  ASSERT_TRUE(longTarget);
+  EXPECT_FALSE(longTarget->FilePath.empty());
+  EXPECT_LE(longTarget->FilePath.size(), 4096u);
   const auto longItem = find(longName);
   ASSERT_TRUE(longItem);
   EXPECT_EQ(longItem->FilePath, longFile);
