@@ -395,8 +395,15 @@ class StartupFiles {
 
 class ComInit {
  public:
-  ComInit() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComInit() { ::CoUninitialize(); }
+  ComInit() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComInit() {
+    if (initialized_) ::CoUninitialize();
+  }
+  ComInit(const ComInit&) = delete;
+  ComInit& operator=(const ComInit&) = delete;
+
+ private:
+  bool initialized_;
 };
 
 }  // namespace
