@@ -19,6 +19,7 @@ TEST(ScanTexts, CategoryViewByExactType) {
     int view;
   } cases[] = {{L"进程", 1},     {L"服务", 2},      {L"驱动", 3},   {L"Run", 4},      {L"屏幕保护程序", 4},
                {L"计划任务", 5}, {L"IMM32", 7},     {L"TSF", 7},    {L"文件关联", 8}, {L"环境变量", 6},
-               {L"病毒文件", 6}, {L"run", 6},       {L"RUN", 6},    {L"", 6},         {L"驱动木马", 6}};
+               {L"病毒文件", 6}, {L"run", 6},       {L"RUN", 6},    {L"", 6},         {L"驱动木马", 6},
+               {L"Winlogon", 4}, {L"映像劫持", 4}, {L"启动文件夹", 4}, {L"winlogon", 6}};
   for (const auto& c : cases) EXPECT_EQ(CategoryViewForType(c.type), c.view) << c.type;
 }

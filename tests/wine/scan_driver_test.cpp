@@ -44,6 +44,10 @@ ScanSteps RecordingSteps(std::vector<std::wstring>& log, ScanState& state, const
   s.ScanServices = [step](bool drivers) { step(drivers ? L"drivers" : L"services"); };
   s.ScanStartupEntries = [step] { step(L"run"); };
   s.ScanScreenSaver = [step] { step(L"screensaver"); };
+  s.ScanMoreStartupValues = [step] { step(L"morestartup"); };
+  s.ScanWinlogon = [step] { step(L"winlogon"); };
+  s.ScanImageHijacks = [step] { step(L"hijacks"); };
+  s.ScanStartupFolders = [step] { step(L"startupfolders"); };
   s.ScanScheduledTasks = [step] { step(L"tasks"); };
   s.ScanExplorerAddons = [step] { step(L"addons"); };
   s.ScanToolbars = [step] { step(L"toolbars"); };
@@ -56,7 +60,7 @@ ScanSteps RecordingSteps(std::vector<std::wstring>& log, ScanState& state, const
 
 const std::vector<std::wstring> kAllSteps = {
     L"fenghua", L"rootkit", L"knowndrivers", L"processes", L"services", L"drivers", L"run", L"screensaver",
-    L"tasks", L"addons", L"toolbars", L"imm32", L"tsf", L"assoc:", L"assoc:SystemFileAssociations",
+    L"morestartup", L"winlogon", L"hijacks", L"startupfolders", L"tasks", L"addons", L"toolbars", L"imm32", L"tsf", L"assoc:", L"assoc:SystemFileAssociations",
     L"assoc:Applications"};
 
 }  // namespace
@@ -84,9 +88,12 @@ TEST(ScanDriver, StopSkipsTheRestOfTheScanners) {
       {L"processes", 4},  // known drivers and processes are not preceded by a test
       {L"knowndrivers", 4},
       {L"services", 5},
-      {L"toolbars", 11},
-      {L"imm32", 13},  // no test between the two input-method scanners
-      {L"assoc:", 16},  // nor between the three file-association scopes
+      {L"screensaver", 8},
+      {L"winlogon", 10},  // a stop test before each startup place
+      {L"startupfolders", 12},
+      {L"toolbars", 15},
+      {L"imm32", 17},  // no test between the two input-method scanners
+      {L"assoc:", 20},  // nor between the three file-association scopes
   };
   for (const auto& c : cases) {
     ScanState state;

@@ -44,6 +44,14 @@ void RunScanners(ScanState& state, IScanWindow& window, const ScanSteps& s) {
   if (!go()) return;
   RunStep(s.ScanScreenSaver);
   if (!go()) return;
+  RunStep(s.ScanMoreStartupValues);
+  if (!go()) return;
+  RunStep(s.ScanWinlogon);
+  if (!go()) return;
+  RunStep(s.ScanImageHijacks);
+  if (!go()) return;
+  RunStep(s.ScanStartupFolders);
+  if (!go()) return;
   RunStep(s.ScanScheduledTasks);
   if (!go()) return;
   RunStep(s.ScanExplorerAddons);

@@ -19,6 +19,10 @@ struct ScanSteps {
   std::function<void(bool drivers)> ScanServices;
   std::function<void()> ScanStartupEntries;
   std::function<void()> ScanScreenSaver;
+  std::function<void()> ScanMoreStartupValues;
+  std::function<void()> ScanWinlogon;
+  std::function<void()> ScanImageHijacks;
+  std::function<void()> ScanStartupFolders;
   std::function<void()> ScanScheduledTasks;
   std::function<void()> ScanExplorerAddons;
   std::function<void()> ScanToolbars;

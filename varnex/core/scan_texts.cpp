@@ -1,5 +1,7 @@
 #include "scan_texts.h"
 
+#include "startup_places.h"
+
 namespace varnex {
 
 std::wstring FinalStatusText(long postedCount, bool fenghuaFound, const std::wstring& fenghuaPath) {
@@ -17,7 +19,7 @@ int CategoryViewForType(const std::wstring& type) {
   if (type == L"进程") return 1;
   if (type == L"服务") return 2;
   if (type == L"驱动") return 3;
-  if (type == L"Run" || type == L"屏幕保护程序") return 4;
+  if (type == L"Run" || type == L"屏幕保护程序" || IsStartupPlaceType(type)) return 4;
   if (type == L"计划任务") return 5;
   if (type == L"IMM32" || type == L"TSF") return 7;
   if (type == L"文件关联") return 8;

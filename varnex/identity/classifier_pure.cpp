@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "../../common/text/text_rules.h"
+#include "../core/startup_places.h"
 #include "command_patterns.h"
 #include "match_lists.h"
 
@@ -145,9 +146,9 @@ class Judgement {
     return Outcome::NextRule;
   }
 
-  // Rule 5: startup values and scheduled tasks.
+  // Rule 5: startup values, the other startup places and scheduled tasks.
   Outcome StartupCommandRule() {
-    if (f_.Type != L"Run" && f_.Type != L"计划任务") return Outcome::NextRule;
+    if (f_.Type != L"Run" && f_.Type != L"计划任务" && !IsStartupPlaceType(f_.Type)) return Outcome::NextRule;
     // Programs in user folders are judged by the side-loading updater alone, not by their command.
     if (ContainsAfterStart(fp_, L"\\programdata\\") || ContainsAfterStart(fp_, L"\\users\\")) {
       if (Contains(fd_, L"TrueUpdate Client") && Contains(pn_, L"TrueUpdate Client")) {

@@ -13,7 +13,9 @@
 namespace varnex::remediation {
 namespace {
 
-bool Exists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(PathForFileCalls(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring DesktopFolder() {
   wchar_t desktop[MAX_PATH + 1] = {};
@@ -51,18 +53,19 @@ std::wstring QuarantineFile(const std::wstring& name, const std::wstring& filePa
   const std::wstring desktop = DesktopFolder();
   const std::wstring target = QuarantinePath(desktop, name, filePath, Exists);
   bool moved = false;
+  // A Startup-folder file may lie beyond MAX_PATH; only the long form reaches it.
+  const std::wstring source = PathForFileCalls(filePath);
   if (!target.empty()) {
     if (!backup.Move(filePath, target, L"隔离到桌面")) return {};
-    moved = ::MoveFileExW(filePath.c_str(), target.c_str(), 0) != FALSE;
+    moved = ::MoveFileExW(source.c_str(), PathForFileCalls(target).c_str(), 0) != FALSE;
     backup.Done(moved);
   }
   // Fallback: put the file out of action in place.
   if (!moved) {
     const std::wstring renamed = FileBackupPath(filePath);
     if (!backup.Move(filePath, renamed, L"重命名为.bak")) return {};
-    backup.Done(::MoveFileW(filePath.c_str(), renamed.c_str()) != FALSE);
-  }
-  const std::wstring plain = QuarantinePath(desktop, name, filePath, [](const std::wstring&) { return false; });
+    backup.Done(::MoveFileW(source.c_str(), PathForFileCalls(renamed).c_str()) != FALSE);
+  }  const std::wstring plain = QuarantinePath(desktop, name, filePath, [](const std::wstring&) { return false; });
   return moved && target != plain ? target : std::wstring();
 }
 

@@ -39,4 +39,16 @@ bool DeleteRegKey(std::wstring keyPath, std::wstring keyName) {
   return ::SHDeleteKeyW(parent.get(), target.keyName.c_str()) == ERROR_SUCCESS;
 }
 
+bool WriteRegText(const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text) {
+  const ValueTarget target = ValueTargetFor(keyPath);
+  winaccess::unique_hkey key;
+  if (::RegOpenKeyExW(RootHandle(target.root), target.subkey.c_str(), 0, AccessFor(keyPath), key.put()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+  return ::RegSetValueExW(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}
+
 }  // namespace varnex::remediation

@@ -5,10 +5,12 @@
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
+#include "../core/startup_places.h"
 #include "file_actions.h"
 #include "file_names.h"
 #include "log_writer.h"
 #include "registry_removal.h"
+#include "startup_removal.h"
 #include "task_removal.h"
 
 namespace varnex::remediation {
@@ -113,7 +115,8 @@ void Act(Finding& row, RemovalRun& run, RowOutcome& outcome, RowBackup& backup) 
     }
   } else if (type == L"计划任务") {
     DeleteTask(row, backup);
-  } else if (!type.empty() && NamesRegistryItem(row)) {
+  } else if (IsStartupPlaceType(type)) {
+    outcome.quarantinedAs = RemoveStartupPlaceItem(row, backup);  } else if (!type.empty() && NamesRegistryItem(row)) {
     run.restartExplorer = true;
     DeleteKey(row.StartPath, row.Name, backup);
   }

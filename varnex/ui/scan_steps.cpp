@@ -12,6 +12,8 @@
 #include "../scanners/process_scanner.h"
 #include "../scanners/service_scanner.h"
 #include "../scanners/startup_entries.h"
+#include "../scanners/startup_folders.h"
+#include "../scanners/startup_places.h"
 #include "../scanners/task_scheduler.h"
 #include "../scanners/toolbars.h"
 #include "../scanners/trojan_checks.h"
@@ -37,6 +39,12 @@ std::shared_ptr<const ScanSteps> MakeProgramScanSteps(const ScanContext& context
   };
   steps->ScanStartupEntries = [window, fill, consume] { scanners::ScanStartupEntries(*window, fill, consume); };
   steps->ScanScreenSaver = [window, fill, consume] { scanners::ScanScreenSaver(*window, fill, consume); };
+  steps->ScanMoreStartupValues = [window, fill, consume] {
+    scanners::ScanMoreStartupValues(*window, fill, consume);
+  };
+  steps->ScanWinlogon = [window, fill, consume] { scanners::ScanWinlogon(*window, fill, consume); };
+  steps->ScanImageHijacks = [window, fill, consume] { scanners::ScanImageHijacks(*window, fill, consume); };
+  steps->ScanStartupFolders = [window, fill, consume] { scanners::ScanStartupFolders(*window, fill, consume); };
   steps->ScanScheduledTasks = [window, fill, consume] { scanners::ScanScheduledTasks(*window, fill, consume); };
   steps->ScanExplorerAddons = [state, window, fill, consume] {
     scanners::ScanExplorerAddons(*state, *window, fill, consume);
