@@ -42,7 +42,7 @@ bool DeleteRegKey(std::wstring keyPath, std::wstring keyName) {
 bool WriteRegText(const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text) {
   const ValueTarget target = ValueTargetFor(keyPath);
   winaccess::unique_hkey key;
-  if (::RegOpenKeyExW(RootHandle(target.root), target.subkey.c_str(), 0, AccessFor(keyPath), key.put()) !=
+  if (::RegOpenKeyExW(RootKeyOf(target.root), target.subkey.c_str(), 0, AccessFor(keyPath), key.put()) !=
       ERROR_SUCCESS) {
     return false;
   }
