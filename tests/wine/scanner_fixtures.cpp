@@ -57,7 +57,9 @@ ChildProcess::ChildProcess(const std::wstring& programPath, const std::wstring& 
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ::SetEnvironmentVariableW(kParkedChildVariable, L"1");
-  const BOOL started = ::CreateProcessW(programPath.c_str(), line.data(), access == Access::Locked ? &locked : nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+  // Detached: with CREATE_NO_WINDOW each child got a console host of its own, which under Wine
+  // could outlive the terminated child and keep this test's output pipe open.
+  const BOOL started = ::CreateProcessW(programPath.c_str(), line.data(), access == Access::Locked ? &locked : nullptr, nullptr, FALSE, DETACHED_PROCESS,
                                         nullptr, nullptr, &startup, &info);
   ::SetEnvironmentVariableW(kParkedChildVariable, nullptr);
   if (!started) {
