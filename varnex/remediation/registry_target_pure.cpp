@@ -47,7 +47,8 @@ bool IsCollectionName(const std::wstring& lowerName) {
 // under the local machine and the user, "<sid>\software\classes" and "<sid>_classes" under
 // HKEY_USERS); -1 when the path lies under none.
 int ClassRootLength(winaccess::RegistryRoot root, const std::vector<std::wstring>& parts) {
-  auto at = [&](std::size_t i) { return i < parts.size() ? parts[i] : std::wstring(); };
+  static const std::wstring kNone;
+  auto at = [&](std::size_t i) -> const std::wstring& { return i < parts.size() ? parts[i] : kNone; };
   switch (root) {
     case winaccess::RegistryRoot::ClassesRoot: return 0;
     case winaccess::RegistryRoot::CurrentUser:
