@@ -105,7 +105,9 @@ TEST(ReportCommand, ParsesTheSwitches) {
     const ReportCommand command = ParseReportCommand(c.args);
     const std::wstring shown = c.args.empty() ? L"(none)" : c.args[0];
     EXPECT_EQ(command.kind, c.kind) << shown;
-    if (c.kind == K::Error) EXPECT_NE(command.error.find(L"用法："), std::wstring::npos);
+    if (c.kind == K::Error) {
+      EXPECT_NE(command.error.find(L"用法："), std::wstring::npos);
+    }
     if (c.kind == K::Report || c.kind == K::Compare) {
       EXPECT_EQ(command.reportPath, c.path);
       EXPECT_EQ(command.target, c.target);

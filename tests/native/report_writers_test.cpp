@@ -192,7 +192,9 @@ TEST(JsonReader, AcceptsJsonAndRefusesTheRest) {
     JsonValue value;
     std::wstring error;
     EXPECT_EQ(ParseJson(c.text, value, error), c.valid) << c.text.substr(0, 80);
-    if (!c.valid) EXPECT_FALSE(error.empty());
+    if (!c.valid) {
+      EXPECT_FALSE(error.empty());
+    }
   }
 }
 
@@ -216,7 +218,9 @@ TEST(JsonReader, ReportShape) {
     Report report;
     std::wstring error;
     EXPECT_EQ(ReadJsonReport(c.text, report, error), c.valid) << c.text;
-    if (c.valid) EXPECT_EQ(report.items.size(), c.items) << c.text;
+    if (c.valid) {
+      EXPECT_EQ(report.items.size(), c.items) << c.text;
+    }
   }
 }
 

@@ -16,7 +16,7 @@ struct ReportHeader {
   std::wstring user;
   std::wstring started;   // ISO 8601 with offset
   std::wstring finished;  // ISO 8601 with offset
-  std::wstring mode;      // kModeNormal or kModeTarget
+  std::wstring mode;      // kModeNormal, kModeTarget, ...
   std::wstring target;    // the scanned folder in target mode; not written otherwise
   std::wstring status;    // the final status text of the scan
   std::vector<std::wstring> alerts;
@@ -28,8 +28,11 @@ struct Report {
   std::vector<Finding> items;
 };
 
+// The start mode, named as on the command line.
 inline constexpr const wchar_t* kModeNormal = L"normal";
 inline constexpr const wchar_t* kModeTarget = L"target";
+inline constexpr const wchar_t* kModeServiceDelete = L"delsrv";
+inline constexpr const wchar_t* kModeFileScan = L"delfile";
 
 enum class ReportFormat { Unknown, Csv, Json };
 
