@@ -32,8 +32,9 @@ struct ProgramRun {
   std::wstring output;  // standard output, UTF-8 decoded
 };
 
-// Starts the program with its standard output on a pipe and waits for it.
-ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments) {
+// Starts the program with its standard output on a pipe and waits for it; `detached`: with no
+// console and no standard handles at all, as a scheduled task may start it.
+ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments, bool detached = false) {
   ProgramRun run;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -42,12 +43,15 @@ ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments
   ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
+  if (!detached) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+  }
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, !detached, detached ? DETACHED_PROCESS : 0,
+                        nullptr, nullptr, &startup, &process)) {
     ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
     return run;
   }
@@ -196,6 +200,33 @@ TEST(HeadlessReport, CleanPrefixGivesExitZeroAndNoItems) {
   EXPECT_TRUE(result.items.empty());
   EXPECT_EQ(result.header.status, std::wstring(kScanFinishedText) + kDefaultStatusText);
   EXPECT_EQ(Lines(run.output), std::vector<std::wstring>{report::ReportClosingLine(0, out.File(L"clean.json"))});
+
+  // Without any console or output handle it prints nothing and still reports.
+  const ProgramRun detached = RunProgram(ProgramPath(), L"/report " + out.File(L"detached.csv"), true);
+  EXPECT_EQ(detached.exitCode, 0u);
+  EXPECT_TRUE(detached.output.empty());
+  EXPECT_TRUE(FileExists(out.File(L"detached.csv")));
+}
+
+TEST(HeadlessReport, TargetFolderModeScansTheGivenFolderOnly) {
+  TempFolder target(L"vxreport_target");
+  TempFolder out(L"vxreport");
+  ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), target.File(L"tool.exe").c_str(), FALSE));
+  EnvironmentTrace environment;  // a quick check, which target-folder mode skips
+  TestRegistryValue run(HKEY_CURRENT_USER, kRunKey, L"VxTargetTool", L"\"" + target.File(L"tool.exe") + L"\" /quiet");
+
+  const ProgramRun result = RunProgram(ProgramPath(), L"/report " + out.File(L"t.json") + L" \"" + target.Path() + L"\"");
+  EXPECT_EQ(result.exitCode, 1u) << report::Utf8FromWide(result.output);
+  report::Report written;
+  ASSERT_TRUE(ReadReport(out.File(L"t.json"), written));
+  EXPECT_EQ(written.header.mode, L"target");
+  std::wstring lowerTarget = target.Path() + L"\\";
+  for (auto& c : lowerTarget) c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  EXPECT_EQ(written.header.target, lowerTarget);
+  const Finding* tool = FindItem(written.items, L"Run", L"VxTargetTool");
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->MatchMethod, lowerTarget);
+  EXPECT_EQ(FindItem(written.items, L"环境变量", L"USERINITMPRLOGONSCRIPT"), nullptr);
 }
 
 TEST(HeadlessReport, MissingDataFolderGivesWarningsAndStillScans) {
