@@ -52,4 +52,5 @@ TEST(ResourceIds, VarnexIdsAreUniqueAndEachExistsOnce) {
   EXPECT_EQ(ids.at("IDR_MAINFRAME"), 128);
   EXPECT_EQ(ids.at("IDR_CONTEXT_MENU"), 132);
   EXPECT_EQ(ids.at("ID_OPEN_LOCATION"), 32773);
+  EXPECT_EQ(ids.count("ID_EXPORT_ALL"), 1u);
 }

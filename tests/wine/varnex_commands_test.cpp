@@ -1,6 +1,12 @@
 // The user's commands on the result views: select all, invert, details, keys, context menu.
 #include "varnex_dialog_fixture.h"
 
+#include <optional>
+
+#include "varnex/report/json_reader.h"
+#include "varnex/report/report_writers.h"
+#include "varnex/report/utf8.h"
+
 using namespace vxtest;
 
 namespace {
@@ -155,7 +161,7 @@ TEST_F(CommandsTest, ContextMenuOpensTheFileLocation) {
   VarnexDlgOptions options;
   options.trackMenu = [&](HWND, HMENU popup) -> UINT {
     ++menus;
-    EXPECT_EQ(::GetMenuItemCount(popup), 1);
+    EXPECT_EQ(::GetMenuItemCount(popup), 2);  // the export of all results follows
     EXPECT_EQ(::GetMenuItemID(popup, 0), static_cast<UINT>(ID_OPEN_LOCATION));
     wchar_t caption[64] = {};
     ::GetMenuStringW(popup, 0, caption, 64, MF_BYPOSITION);
@@ -184,6 +190,83 @@ TEST_F(CommandsTest, ContextMenuOpensTheFileLocation) {
   // The path goes unchanged, without added quotes.
   EXPECT_EQ(launched, (std::vector<std::wstring>{explorer + L"|/select,C:\\Program Files\\A B\\a.exe"}));
   EXPECT_EQ(Status(), L"");
+}
+
+namespace {
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  ::CloseHandle(file);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(CommandsTest, ExportWritesTheAllItemsViewAsItIsNow) {
+  TempFolder out(L"vxexport");
+  std::optional<ExportChoice> next;
+  int asked = 0;
+  VarnexDlgOptions options;
+  options.trackMenu = [](HWND, HMENU popup) -> UINT {
+    EXPECT_EQ(::GetMenuItemID(popup, 1), static_cast<UINT>(ID_EXPORT_ALL));
+    wchar_t caption[64] = {};
+    ::GetMenuStringW(popup, 1, caption, 64, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(caption), L"导出全部结果...");
+    return ID_EXPORT_ALL;
+  };
+  options.chooseExportPath = [&](HWND) {
+    ++asked;
+    return next;
+  };
+  steps_.CheckRootkitDrivers = [](std::wstring& path) {
+    path = L"C:\\Windows\\System32\\drivers\\x.sys";
+    return true;
+  };
+  Finding odd = MakeFinding(L"逗号,\"引号\"", L"Run");
+  odd.BinPath = L"cmd /c \"a\"\r\nb";
+  const std::vector<Finding> posted = {MakeFinding(L"a", L"进程"), MakeFinding(L"gone", L"服务"), odd};
+  CVarnexDlg& dlg = OpenWith(posted, std::move(options));
+  // Handling took row 1 out of the view: the export writes the view as it is now.
+  ::SendMessageW(dlg.View(0), LVM_DELETEITEM, 1, 0);
+  std::vector<Finding> expected = {posted[0], posted[2]};
+  expected[0].Id = L"0";
+  expected[1].Id = L"2";
+
+  Select(dlg.View(0), 0);
+  next = ExportChoice{out.File(L"all.json"), report::ReportFormat::Json};
+  Notify(dlg.View(0), NM_RCLICK);
+  EXPECT_EQ(Status(), L"已导出 2 个项目到 " + out.File(L"all.json"));
+  report::Report written;
+  std::wstring error;
+  ASSERT_TRUE(report::ReadJsonReport(ReadFileBytes(out.File(L"all.json")), written, error));
+  EXPECT_EQ(written.items, expected);
+  EXPECT_EQ(written.header.mode, L"normal");
+  EXPECT_EQ(written.header.status, kScanFinishedText);
+  EXPECT_EQ(written.header.alerts, std::vector<std::wstring>{kRootkitTitle});
+  EXPECT_EQ(written.header.warnings, messages_);  // the rule-file messages shown at start
+  EXPECT_EQ(written.header.warnings.size(), 3u);
+  EXPECT_EQ(written.header.started.size(), 25u);
+  EXPECT_EQ(written.header.finished.size(), 25u);
+
+  // The chosen type decides the format; a name without its ending gets it.
+  next = ExportChoice{out.File(L"all"), report::ReportFormat::Csv};
+  Notify(dlg.View(0), NM_RCLICK);
+  EXPECT_EQ(ReadFileBytes(out.File(L"all.csv")), report::CsvReport(expected));
+
+  // Cancelled: nothing written, the status box emptied.
+  next = std::nullopt;
+  Notify(dlg.View(0), NM_RCLICK);
+  EXPECT_EQ(Status(), L"");
+
+  next = ExportChoice{L"C:\\vx_no_such_folder\\all.json", report::ReportFormat::Json};
+  Notify(dlg.View(0), NM_RCLICK);
+  EXPECT_EQ(Status().rfind(L"导出失败：", 0), 0u) << report::Utf8FromWide(Status());
+  EXPECT_EQ(asked, 4);
 }
 
 TEST_F(CommandsTest, MinimisedWindowUsesTheProgramIcon) {

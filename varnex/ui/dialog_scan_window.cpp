@@ -1,5 +1,6 @@
 #include "dialog_scan_window.h"
 
+#include "../report/report_io.h"
 #include "resource.h"
 
 namespace varnex::ui {
@@ -24,12 +25,22 @@ void DialogScanWindow::PostFinding(const Finding& finding) {
   state_->PostedCount = index + 1;
 }
 
-void DialogScanWindow::SetStatusText(const std::wstring& text) { ::SetWindowTextW(status_, text.c_str()); }
+void DialogScanWindow::SetStatusText(const std::wstring& text) {
+  facts_.OnStatus(text);
+  ::SetWindowTextW(status_, text.c_str());
+}
 
-void DialogScanWindow::SetTitle(const std::wstring& text) { ::SetWindowTextW(dialog_, text.c_str()); }
+void DialogScanWindow::SetTitle(const std::wstring& text) {
+  facts_.OnTitle(text);
+  ::SetWindowTextW(dialog_, text.c_str());
+}
 
 void DialogScanWindow::SetActionButtonText(const std::wstring& text) { ::SetWindowTextW(action_, text.c_str()); }
 
-void DialogScanWindow::EnableRescanButton(bool enable) { ::EnableWindow(rescan_, enable ? TRUE : FALSE); }
+void DialogScanWindow::EnableRescanButton(bool enable) {
+  // The scan enables Rescan as its last step.
+  if (enable) facts_.OnFinished(report::NowIsoTime());
+  ::EnableWindow(rescan_, enable ? TRUE : FALSE);
+}
 
 }  // namespace varnex::ui

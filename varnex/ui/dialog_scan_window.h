@@ -9,6 +9,7 @@
 
 #include "../core/scan_state.h"
 #include "../core/scan_window.h"
+#include "../report/scan_facts.h"
 
 namespace varnex::ui {
 
@@ -27,6 +28,9 @@ class DialogScanWindow : public IScanWindow {
   void SetActionButtonText(const std::wstring& text) override;
   void EnableRescanButton(bool enable) override;
 
+  // The final status, the alerts and the end time of the last scan, for an export.
+  report::ScanFacts& Facts() { return facts_; }
+
  private:
   HWND dialog_;
   HWND status_;
@@ -34,6 +38,7 @@ class DialogScanWindow : public IScanWindow {
   HWND rescan_;
   std::shared_ptr<ScanState> state_;
   PostMessageFn post_;
+  report::ScanFacts facts_;
 };
 
 }  // namespace varnex::ui

@@ -20,3 +20,4 @@
 #define IDC_VIEW_FIRST 1100  // result view k has id 1100 + k, k = 0..8
 
 #define ID_OPEN_LOCATION 32773
+#define ID_EXPORT_ALL 32774

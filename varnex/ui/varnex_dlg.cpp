@@ -7,11 +7,13 @@
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
+#include "../report/report_io.h"
 #include "dialog_removal_window.h"
 #include "list_view.h"
 #include "restore_dlg.h"
 #include "resource.h"
 #include "start_mode.h"
+#include "target_folder.h"
 #include "../remediation/removal_thread.h"
 
 namespace varnex::ui {
@@ -81,6 +83,7 @@ void CVarnexDlg::CreateViews() {
 }
 
 void CVarnexDlg::ShowError(const std::wstring& text) {
+  warnings_.push_back(text);
   if (options_.showError) {
     options_.showError(text);
   } else {
@@ -99,9 +102,11 @@ void CVarnexDlg::ChooseModeAndLoadRules() {
                           [this](const std::wstring& text) { ShowError(text); }};
   if (mode == StartMode::ServiceDelete) {
     state_->ServiceDeleteMode = true;
+    modeName_ = report::kModeServiceDelete;
     ::SetWindowTextW(Hwnd(), kServiceDeleteTitle);
   } else if (mode == StartMode::FileScan) {
     state_->FileScanMode = true;
+    modeName_ = report::kModeFileScan;
     LoadScanPaths(context, *rules_);
     LoadExcludePaths(context, *rules_);
     ::SetWindowTextW(Hwnd(), kFileScanTitle);
@@ -115,23 +120,10 @@ void CVarnexDlg::ChooseModeAndLoadRules() {
 
 void CVarnexDlg::StartTargetFolderMode(const std::wstring& lowerCommandLine) {
   state_->TargetFolderMode = true;
-  const std::wstring path = TargetPathFromCommandLine(lowerCommandLine);
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  // A path whose attributes cannot be read is taken as a folder.
-  const bool isFolder = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  std::wstring vendor;
-  std::wstring userName;
-  if (!isFolder) {
-    vendor = winaccess::GetSignerName(path);
-    if (vendor.empty()) vendor = winaccess::GetCompanyName(path);
-    if (!vendor.empty()) rules_->SignList.push_back(text::LowerAZ(vendor));
-    wchar_t name[260] = {};
-    DWORD size = 260;
-    if (::GetUserNameW(name, &size)) userName = text::LowerAZ(text::FromBuffer(name, 260));
-  }
-  const std::wstring target = TargetFolderFor(path, isFolder, userName);
-  if (!target.empty()) rules_->FolderList.push_back(target);
-  ::SetWindowTextW(Hwnd(), TargetModeTitle(target, vendor).c_str());
+  const TargetFolderChoice choice = ApplyTargetFolder(lowerCommandLine, *rules_);
+  modeName_ = report::kModeTarget;
+  targetFolder_ = choice.target;
+  ::SetWindowTextW(Hwnd(), TargetModeTitle(choice.target, choice.vendor).c_str());
   StartScan();
 }
 
@@ -140,6 +132,8 @@ void CVarnexDlg::StartScan() {
     const ScanContext context{state_, rules_, window_};
     steps_ = options_.makeSteps ? options_.makeSteps(context) : MakeProgramScanSteps(context);
   }
+  window_->Facts().Clear();
+  scanStarted_ = report::NowIsoTime();
   StartScanThread(state_, window_, steps_);
 }
 

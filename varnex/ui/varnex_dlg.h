@@ -8,11 +8,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "../../common/ui/dialog_base.h"
 #include "../core/scan_driver.h"
 #include "../core/scan_texts.h"
+#include "../report/report.h"
 #include "../rules/rule_loader.h"
 #include "dialog_scan_window.h"
 #include "restore_dlg.h"
@@ -26,6 +29,12 @@ struct ScanContext {
   std::shared_ptr<IScanWindow> window;
 };
 using ScanStepsFactory = std::function<std::shared_ptr<const ScanSteps>(const ScanContext&)>;
+
+// Where "导出全部结果..." writes, and in which format (the type chosen in the save dialog).
+struct ExportChoice {
+  std::wstring path;
+  report::ReportFormat format = report::ReportFormat::Csv;
+};
 
 struct VarnexDlgOptions {
   std::wstring commandLine;    // the arguments after the program name
@@ -42,6 +51,8 @@ struct VarnexDlgOptions {
   std::function<void(const std::wstring& file, const std::wstring& parameters)> launch;
   // Shows the restore window of the "恢复" button; nullptr = modal under the main window.
   std::function<void(CRestoreDlg& dialog, HINSTANCE instance, HWND owner)> openRestore;
+  // Asks where to export all results; nullopt when cancelled. nullptr = the save dialog.
+  std::function<std::optional<ExportChoice>(HWND owner)> chooseExportPath;
 };
 
 class CVarnexDlg : public CDialogBase {
@@ -81,6 +92,8 @@ class CVarnexDlg : public CDialogBase {
   void OnViewClick(HWND view);
   void OnViewKeyDown(HWND view, WORD key);
   void OnViewRightClick(HWND view);
+  void ExportAllResults();
+  report::ReportHeader ExportHeader() const;
   bool OnPaintMinimised();
 
   VarnexDlgOptions options_;
@@ -90,6 +103,11 @@ class CVarnexDlg : public CDialogBase {
   std::shared_ptr<const ScanSteps> steps_;
   std::array<HWND, kViewCount> views_{};
   HICON icon_ = nullptr;
+  // What an export says about the run besides the rows.
+  std::wstring modeName_ = report::kModeNormal;
+  std::wstring targetFolder_;
+  std::wstring scanStarted_;
+  std::vector<std::wstring> warnings_;
 };
 
 // The scanners of the program; later scanners are added here.

@@ -121,6 +121,10 @@ void CVarnexDlg::OnViewRightClick(HWND /*view*/) {
         ::ShellExecuteW(nullptr, L"open", explorer.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
       }
     }
+    if (command == ID_EXPORT_ALL) {
+      ExportAllResults();
+      return;  // the status box tells how the export went
+    }
   }
   ::SetDlgItemTextW(Hwnd(), IDC_STATUS, L"");
 }
