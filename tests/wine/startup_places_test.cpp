@@ -156,10 +156,14 @@ void Remove(const Finding& row) {
   DeleteTodaysLog();
 }
 
-// Restores every item the removals below `backupFolder` backed up; answers how many came back.
-int RestoreAll(const std::wstring& backupFolder) {
+// Restores every item the removals below `backupFolder` backed up, saying yes when asked whether
+// to replace what is there now (a repaired value still exists); answers how many came back.
+int RestoreAll(const std::wstring& backupFolder, int* questions = nullptr) {
   remediation::RestoreContext context;
-  context.ask = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; };
+  context.ask = [questions](HWND, const std::wstring&, const std::wstring&, UINT) {
+    if (questions != nullptr) ++*questions;
+    return IDYES;
+  };
   int restored = 0;
   for (const auto& entry : remediation::ListBackups(backupFolder)) {
     std::wstring message;
@@ -552,7 +556,9 @@ TEST(StartupPlacesWine, RemovalsOfTheNewTypesComeBackFromTheirBackups) {
   EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, programKey, L"Debugger").has_value());
 
   // The old text comes back with its own type, and the debugger value beside the rest of its key.
-  EXPECT_EQ(RestoreAll(backups.Path()), 2);
+  int questions = 0;
+  EXPECT_EQ(RestoreAll(backups.Path(), &questions), 2);
+  EXPECT_EQ(questions, 1) << "the repaired Userinit is there: replacing it is asked first";
   const auto userinitBack = ReadValue(HKEY_LOCAL_MACHINE, kWinlogon, L"Userinit");
   ASSERT_TRUE(userinitBack.has_value());
   EXPECT_EQ(userinitBack->type, static_cast<DWORD>(REG_EXPAND_SZ));
