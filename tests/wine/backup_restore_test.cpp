@@ -65,9 +65,11 @@ std::vector<unsigned char> ReadBytes(const std::wstring& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The 64-bit view, the one the scanners report and a path without "Wow6432Node" is removed in
+// (the same as the default view for every key of HKEY_CURRENT_USER but its classes).
 std::vector<RegKeyRecord> Tree(HKEY root, const std::wstring& rootName, const std::wstring& subkey) {
   std::vector<RegKeyRecord> tree;
-  ReadKeyTree(root, rootName, subkey, 0, tree);
+  ReadKeyTree(root, rootName, subkey, KEY_WOW64_64KEY, tree);
   return tree;
 }
 
@@ -179,10 +181,12 @@ TEST_F(BackupRestoreTest, RegistryValuesAndKeysComeBackExactly) {
   tool.SetBinary(L"q", {1, 2, 3, 4, 5, 6, 7, 8}, REG_QWORD);
   TestRegistryKey toolTop(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Handlers\\VxTool");
   toolTop.SetString(L"", L"{handler}");
-  TestRegistryKey classKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32");
+  TestRegistryKey classKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32", KEY_WOW64_64KEY);
   classKey.SetString(L"", L"c:\\x\\bho.dll");
   classKey.SetString(L"ThreadingModel", L"Apartment");
-  TestRegistryKey classTop(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid);
+  TestRegistryKey classTop(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_64KEY);
+  // The class of the same id in the 32-bit view is another registration, left alone.
+  TestRegistryKey class32(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_32KEY);
   const auto before = Tree(HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", kKey);
   const auto classBefore = Tree(HKEY_CLASSES_ROOT, L"HKEY_CLASSES_ROOT", std::wstring(L"CLSID\\") + kClsid);
   ASSERT_EQ(classBefore.size(), 2u);
@@ -199,7 +203,8 @@ TEST_F(BackupRestoreTest, RegistryValuesAndKeysComeBackExactly) {
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Run", L"", 0));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Run", L"vxrun", 0));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Handlers\\VxTool", 0));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, 0));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_64KEY));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid, KEY_WOW64_32KEY));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Run", L"vxkeep", 0));
 
   // The backup: one folder, a manifest, one .reg per value and key, readable by the registry editor.

@@ -590,9 +590,13 @@ TEST_F(RemovalTest, TaskOfTheRootFolderIsDeleted) {
 // The class-root guard of DeleteRegKey: collections of classes are refused under the three class
 // roots in any letter case; one class below them is deleted.
 TEST_F(RemovalTest, CollectionsOfClassesAreNeverDeleted) {
-  TestRegistryKey interfaceKey(HKEY_CURRENT_USER, L"Software\\Classes\\Interface\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A52}");
-  TestRegistryKey appIdKey(HKEY_CURRENT_USER, L"Software\\Classes\\Wow6432Node\\AppID\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A53}");
-  TestRegistryKey oneClass(HKEY_CURRENT_USER, std::wstring(L"Software\\Classes\\CLSID\\") + kClsid);
+  // In the 64-bit view, which the removal uses for paths without "Wow6432Node" (the user's class
+  // collections are split by view too).
+  TestRegistryKey interfaceKey(HKEY_CURRENT_USER, L"Software\\Classes\\Interface\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A52}",
+                               KEY_WOW64_64KEY);
+  TestRegistryKey appIdKey(HKEY_CURRENT_USER, L"Software\\Classes\\Wow6432Node\\AppID\\{0D7A3E55-0000-4F4E-9E61-7A1D2C3B4A53}",
+                           KEY_WOW64_64KEY);
+  TestRegistryKey oneClass(HKEY_CURRENT_USER, std::wstring(L"Software\\Classes\\CLSID\\") + kClsid, KEY_WOW64_64KEY);
   ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
   ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID"));
   const std::pair<const wchar_t*, const wchar_t*> refused[] = {

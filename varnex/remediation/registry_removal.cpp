@@ -19,13 +19,16 @@ REGSAM AccessFor(const std::wstring& keyPath) { return kReadWrite | ViewForKeyPa
 
 }  // namespace
 
+// The key itself is opened with the view: an open of the bare root answers the predefined handle,
+// which has no view, and a delete through it from a 32-bit process would reach the 32-bit branch.
 bool DeleteRegValue(std::wstring keyPath, std::wstring valueName) {
   const ValueTarget target = ValueTargetFor(keyPath);
-  winaccess::unique_hkey root;
-  if (::RegOpenKeyExW(RootKeyOf(target.root), nullptr, 0, AccessFor(keyPath), root.put()) != ERROR_SUCCESS) {
+  winaccess::unique_hkey key;
+  if (::RegOpenKeyExW(RootKeyOf(target.root), target.subkey.c_str(), 0, AccessFor(keyPath), key.put()) !=
+      ERROR_SUCCESS) {
     return false;
   }
-  return ::SHDeleteValueW(root.get(), target.subkey.c_str(), valueName.c_str()) == ERROR_SUCCESS;
+  return ::RegDeleteValueW(key.get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 
 bool DeleteRegKey(std::wstring keyPath, std::wstring keyName) {
