@@ -95,6 +95,8 @@ TEST(ReportCommand, ParsesTheSwitches) {
       {{L"/report", L""}, K::Error},
       {{L"/report", L"r.txt"}, K::Error},
       {{L"/report", L"r.json", L"a", L"b"}, K::Error},
+      {{L"/report", L"r.json", L""}, K::Error},
+      {{L"/report", L"r.json", L" \t"}, K::Error},
       {{L"/Compare", L"old.json", L"new.json"}, K::Compare, L"", L"", L"old.json", L"new.json"},
       {{L"/compare", L"o", L"n", L"out.CSV"}, K::Compare, L"out.CSV", L"", L"o", L"n"},
       {{L"/compare", L"o"}, K::Error},

@@ -19,6 +19,8 @@ ReportCommand ParseReportCommand(const std::vector<std::wstring>& args) {
   };
   if (verb == L"/report") {
     if (args.size() < 2 || args.size() > 3 || args[1].empty()) return error(L"参数个数不对。");
+    // An empty target would make every path count as lying in it.
+    if (args.size() == 3 && text::Trim(args[2]).empty()) return error(L"扫描路径为空。");
     if (ReportFormatForPath(args[1]) == ReportFormat::Unknown) {
       return error(L"报告文件名须以 .csv 或 .json 结尾：" + args[1]);
     }

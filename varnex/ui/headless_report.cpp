@@ -3,6 +3,7 @@
 #include "headless_report.h"
 
 #include <thread>
+#include <vector>
 
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/winaccess.h"
@@ -16,10 +17,11 @@ namespace varnex::ui {
 
 namespace {
 
+// The target as an absolute path, so that the folder rule matches the full paths the scanners see.
 std::wstring FullPath(const std::wstring& path) {
-  wchar_t buffer[32768] = {};
-  const DWORD length = ::GetFullPathNameW(path.c_str(), 32768, buffer, nullptr);
-  return length > 0 && length < 32768 ? std::wstring(buffer, length) : path;
+  std::vector<wchar_t> buffer(32768, L'\0');
+  const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  return length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
 }
 
 }  // namespace
