@@ -28,38 +28,48 @@ bool QueryString(const std::vector<BYTE>& block, const std::wstring& subBlock, s
 
 }  // namespace
 
-std::wstring GetVersionString(const std::wstring& path, const std::wstring& name) {
+VersionInfo::VersionInfo(const std::wstring& path) {
   DisableWow64Redirection();
   DWORD handle = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
   if (size == 0) {
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? std::wstring(kFileMissingText) : std::wstring();
+    missing_ = ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return;
   }
-  std::vector<BYTE> block(size);
-  if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
+  block_.resize(size);
+  if (!::GetFileVersionInfoW(path.c_str(), 0, size, block_.data())) block_.clear();
+}
+
+std::wstring VersionInfo::String(const std::wstring& name) const {
+  if (missing_) return kFileMissingText;
+  if (block_.empty()) return {};
 
   std::wstring result;
   LPVOID translations = nullptr;
   UINT bytes = 0;
-  if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translations, &bytes) &&
+  if (::VerQueryValueW(block_.data(), L"\\VarFileInfo\\Translation", &translations, &bytes) &&
       translations != nullptr) {
     const auto* words = static_cast<const WORD*>(translations);
     for (UINT i = 0; i + 1 < bytes / sizeof(WORD); i += 2) {
       wchar_t id[16];
       std::swprintf(id, 16, L"%04x%04x", words[i], words[i + 1]);
-      if (QueryString(block, L"\\StringFileInfo\\" + std::wstring(id) + L"\\" + name, result)) break;
+      if (QueryString(block_, L"\\StringFileInfo\\" + std::wstring(id) + L"\\" + name, result)) break;
     }
   }
   if (result.empty()) {
     for (const wchar_t* id : {L"080404b0", L"040904b0", L"080404e4", L"040904e4"}) {
       std::wstring found;
-      if (QueryString(block, L"\\StringFileInfo\\" + std::wstring(id) + L"\\" + name, found)) {
+      if (QueryString(block_, L"\\StringFileInfo\\" + std::wstring(id) + L"\\" + name, found)) {
         result = found;
       }
       if (!result.empty()) break;
     }
   }
   return result;
+}
+
+std::wstring GetVersionString(const std::wstring& path, const std::wstring& name) {
+  return VersionInfo(path).String(name);
 }
 
 std::wstring GetFileDescription(const std::wstring& path) { return GetVersionString(path, L"FileDescription"); }

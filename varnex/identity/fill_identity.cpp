@@ -8,8 +8,15 @@ namespace varnex {
 
 void FillIdentity(Finding& finding) {
   finding.Company = winaccess::GetSignerName(finding.FilePath);
-  finding.FileDescription = winaccess::GetFileDescription(finding.FilePath);
-  finding.ProductName = winaccess::GetProductName(finding.FilePath);
+  // One read of the version block answers all three strings.
+  const winaccess::VersionInfo version(finding.FilePath);
+  finding.FileDescription = version.FileDescription();
+  finding.ProductName = version.ProductName();
+  if (finding.Company.empty()) {
+    finding.VersionCompany = version.CompanyName();
+  } else {
+    finding.VersionCompany.reset();
+  }
 }
 
 }  // namespace varnex
