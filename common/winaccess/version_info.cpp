@@ -26,14 +26,36 @@ bool QueryString(const std::vector<BYTE>& block, const std::wstring& subBlock, s
   return true;
 }
 
+// A full path whose last part has an extension: the loader behind the version reader neither
+// searches for it nor tries it with ".dll" appended, so the attribute query answers for it.
+bool IsFullPathWithExtension(const std::wstring& path) {
+  const bool full = (path.size() > 2 && path[1] == L':' && path[2] == L'\\') || path.rfind(L"\\\\", 0) == 0;
+  if (!full) return false;
+  const auto slash = path.find_last_of(L"\\/");
+  const auto dot = path.rfind(L'.');
+  return dot != std::wstring::npos && dot > slash && dot + 1 < path.size();
+}
+
 }  // namespace
 
 VersionInfo::VersionInfo(const std::wstring& path) {
   DisableWow64Redirection();
+  // One attribute query tells a missing file or folder for a few failed opens of the reader (a
+  // registry scan meets many removed programs); both give the reader's own answers.
+  if (IsFullPathWithExtension(path) && ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      missing_ = error == ERROR_FILE_NOT_FOUND;
+      absent_ = true;
+      return;
+    }
+  }
   DWORD handle = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
   if (size == 0) {
-    missing_ = ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    const DWORD error = ::GetLastError();
+    missing_ = error == ERROR_FILE_NOT_FOUND;
+    absent_ = missing_ || error == ERROR_PATH_NOT_FOUND;
     return;
   }
   block_.resize(size);

@@ -34,9 +34,13 @@ class VersionInfo {
   std::wstring FileDescription() const { return String(L"FileDescription"); }
   std::wstring ProductName() const { return String(L"ProductName"); }
   std::wstring CompanyName() const { return String(L"CompanyName"); }
+  // True when the file or its folder does not exist (errors 2 and 3): nothing else can be read
+  // from it either, its signer included.
+  bool Absent() const { return absent_; }
 
  private:
   bool missing_ = false;
+  bool absent_ = false;
   std::vector<BYTE> block_;  // empty when there is no readable block
 };
 

@@ -114,6 +114,10 @@ TEST(WinaccessVersion, OneReadAnswersEveryName) {
   EXPECT_EQ(missing.CompanyName(), kFileMissingText);
   EXPECT_EQ(missing.FileDescription(), kFileMissingText);
   EXPECT_EQ(missing.ProductName(), kFileMissingText);
+  EXPECT_TRUE(missing.Absent());
+  EXPECT_TRUE(VersionInfo(FixturePath(L"no_such_folder\\vendor_a.dll")).Absent());
+  EXPECT_FALSE(a.Absent());
+  EXPECT_FALSE(VersionInfo(FixturePath(L"noversion.dll")).Absent());
 }
 
 // Every string stands under a fall-back identifier only (the translation names a language that
