@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "../common/winaccess/winaccess.h"
 #include "../varnex/core/scan_driver.h"
@@ -191,6 +193,46 @@ int TimeWholeScan(int rounds) {
   });
   std::printf("findings posted: %ld\n", window->posted);
   std::printf("whole scan: %.3f\n", whole);
+
+  // One more scan with each step timed, to show where the time goes.
+  struct StepTime {
+    const char* name;
+    double seconds = 0;
+  };
+  std::vector<StepTime> times;
+  auto timed = [&times](const char* name, auto& step) {
+    if (!step) return;
+    times.push_back({name});
+    const std::size_t slot = times.size() - 1;
+    step = [&times, slot, inner = step](auto... args) {
+      const auto start = std::chrono::steady_clock::now();
+      if constexpr (std::is_same_v<decltype(inner(args...)), void>) {
+        inner(args...);
+        times[slot].seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      } else {
+        auto result = inner(args...);
+        times[slot].seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return result;
+      }
+    };
+  };
+  varnex::ScanSteps each = *steps;
+  timed("quick check: folders", each.CheckFenghuaFolders);
+  timed("quick check: rootkit drivers", each.CheckRootkitDrivers);
+  timed("quick check: driver names", each.CheckKnownDriverNames);
+  timed("processes", each.ScanProcesses);
+  timed("services and drivers", each.ScanServices);
+  timed("startup entries", each.ScanStartupEntries);
+  timed("screen saver", each.ScanScreenSaver);
+  timed("scheduled tasks", each.ScanScheduledTasks);
+  timed("Explorer add-ons", each.ScanExplorerAddons);
+  timed("toolbars", each.ScanToolbars);
+  timed("input method layouts", each.ScanImeLayouts);
+  timed("text services", each.ScanTextServices);
+  timed("file associations", each.ScanFileAssociations);
+  state->StopRequested = false;
+  varnex::RunScan(*state, *window, each);
+  for (const auto& step : times) std::printf("  step %-28s %.3f s\n", step.name, step.seconds);
   return 0;
 }
 
