@@ -157,28 +157,43 @@ int TimeParts(int rounds) {
   const varnex::scanners::IdentityFiller fill = [](Finding& f) { varnex::FillIdentity(f); };
 
   const auto scanWith = [&](const varnex::scanners::IdentityFiller& filler, const varnex::FindingConsumer& consumer) {
-    return BestOf(rounds, [&] {
+    return TimeOf([&] {
       handed = 0;
       window->posted = 0;
       varnex::scanners::ScanToolbars(*window, filler, consumer);
       for (const wchar_t* scope : kScopes) varnex::scanners::ScanFileAssociations(*state, scope, filler, consumer);
     });
   };
-  const double scans = scanWith(fill, classify);
-  BareCounts counts;
-  const double bare = BestOf(rounds, [&] { counts = BareWalk(); });
   // Where the scans' own time goes: without the Classifier, and without the file identity too.
   const varnex::FindingConsumer count = [&](Finding) { ++handed; };
-  const double withoutClassifier = scanWith(fill, count);
-  const double walkOnly = scanWith(nullptr, count);
+  BareCounts counts;
+  // The runs alternate, so that a slow spell of the machine or of the Wine server falls on all of
+  // them alike; each figure is the best of its runs, the worst is shown beside it.
+  scanWith(fill, classify);
+  BareWalk();
+  struct Figure {
+    double best = 1e300, worst = 0;
+    void Add(double seconds) {
+      best = std::min(best, seconds);
+      worst = std::max(worst, seconds);
+    }
+  } scans, bare, withoutClassifier, walkOnly;
+  for (int i = 0; i < rounds; ++i) {
+    scans.Add(scanWith(fill, classify));
+    bare.Add(TimeOf([&] { counts = BareWalk(); }));
+    withoutClassifier.Add(scanWith(fill, count));
+    walkOnly.Add(scanWith(nullptr, count));
+  }
+  scanWith(fill, classify);  // for the counts below
 
   std::printf("class keys walked: %ld (desk bands: %ld), file-class keys walked: %ld\n", counts.classes,
               counts.deskBands, counts.fileClasses);
   std::printf("items handed to the Classifier: %ld, posted: %ld\n", handed, window->posted);
-  std::printf("scans (a): %.3f\n", scans);
+  std::printf("scans (a): %.3f\n", scans.best);
   std::printf("  the scans without the Classifier: %.3f s, without the file identity too: %.3f s\n",
-              withoutClassifier, walkOnly);
-  std::printf("bare walk (b): %.3f\n", bare);
+              withoutClassifier.best, walkOnly.best);
+  std::printf("bare walk (b): %.3f\n", bare.best);
+  std::printf("  worst of %d runs: a %.3f s, b %.3f s\n", rounds, scans.worst, bare.worst);
   return 0;
 }
 
