@@ -141,27 +141,27 @@ int wmain(int argc, wchar_t** argv) {
   BareCounts counts;
   const double memoryBefore = PeakPrivateMegabytes();
 
-  // One warm-up pass so that every measured walk finds the tree in the file cache; then the best
-  // of `rounds` alternating runs of the scan and its floor.
+  // One warm-up pass so that every measured walk finds the tree in the file cache; then `rounds`
+  // rounds in which the scan, its floor and the floor's parts alternate, so that a slow spell of
+  // the machine falls on all of them alike. Each figure is the best of its runs.
   TimeOnWorker([&] { counts = BareWalk(root, BareWork::SignersAndVersionBlocks); });
-  double scan = 1e300, bare = 1e300;
+  double scan = 1e300, bare = 1e300, listOnly = 1e300, withSigners = 1e300, worstScan = 0, worstBare = 0;
   for (int i = 0; i < rounds; ++i) {
     window.posted = 0;
-    scan = std::min(scan, TimeOnWorker([&] {
+    const double scanRun = TimeOnWorker([&] {
       peakPending = varnex::ScanFileRoots({{root, L"", true}}, state, rules, window);
-    }));
-    bare = std::min(bare, TimeOnWorker([&] { counts = BareWalk(root, BareWork::SignersAndVersionBlocks); }));
+    });
+    const double bareRun = TimeOnWorker([&] { counts = BareWalk(root, BareWork::SignersAndVersionBlocks); });
+    scan = std::min(scan, scanRun);
+    bare = std::min(bare, bareRun);
+    worstScan = std::max(worstScan, scanRun);
+    worstBare = std::max(worstBare, bareRun);
+    listOnly = std::min(listOnly, TimeOnWorker([&] { BareWalk(root, BareWork::ListOnly); }));
+    withSigners = std::min(withSigners, TimeOnWorker([&] { BareWalk(root, BareWork::Signers); }));
   }
   const double memoryAfterScans = PeakPrivateMegabytes();
   const long posted = window.posted;
   const long statusLines = window.statusLines / rounds;
-
-  // The parts of the floor, each the best of `rounds` runs: the listing alone, with the signers.
-  double listOnly = 1e300, withSigners = 1e300;
-  for (int i = 0; i < rounds; ++i) {
-    listOnly = std::min(listOnly, TimeOnWorker([&] { BareWalk(root, BareWork::ListOnly); }));
-    withSigners = std::min(withSigners, TimeOnWorker([&] { BareWalk(root, BareWork::Signers); }));
-  }
 
   // Where the scan's own time goes: without the status lines, and without the version reads.
   window.showStatus = false;
@@ -183,6 +183,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("floor (b):                         %.3f s (walk + every signer + one version block per match)\n",
               bare);
   std::printf("ratio a/b:                         %.3f (target <= 1.3)\n", scan / bare);
+  std::printf("worst of %d runs:                  a %.3f s, b %.3f s\n", rounds, worstScan, worstBare);
   std::printf("per file:  listing %.1f us, signer read %.1f us; per match: version block %.1f us\n",
               micro(listOnly, files), micro(withSigners - listOnly, files), micro(bare - withSigners, matched));
   std::printf("per file of the scan: %.1f us (floor %.1f us)\n", micro(scan, files), micro(bare, files));
