@@ -141,10 +141,11 @@ void CDialogWin::FillDetails(bool fill) {
       SetText(IDC_HANDLE, L"");
       SetText(IDC_TITLE, L"");
     }
-    description = LocatorVersionString(path, L"FileDescription");
-    product = LocatorVersionString(path, L"ProductName");
-    legal = GetLegalNotice(path);
-    company = LocatorVersionString(path, L"CompanyName");
+    LocatorVersionTexts version = ReadLocatorVersionTexts(path);
+    description = std::move(version.description);
+    product = std::move(version.product);
+    legal = std::move(version.legal);
+    company = std::move(version.company);
     signer = path.empty() ? std::wstring() : winaccess::GetSignerName(path);
   }
   SetText(IDC_PATH, path);

@@ -13,14 +13,13 @@ namespace {
 constexpr DWORD kProcessAllAccessLegacy = 0x1F0FFF;
 }  // namespace
 
-std::wstring LocatorVersionString(const std::wstring& path, const std::wstring& name) {
+LocatorVersionTexts ReadLocatorVersionTexts(const std::wstring& path) {
   // The same redirection rule as the reader itself, so the existence test looks where it reads.
   winaccess::DisableWow64Redirection();
   if (path.empty() || ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
-  return winaccess::GetVersionString(path, name);
+  const winaccess::VersionInfo version(path);
+  return {version.FileDescription(), version.ProductName(), version.CompanyName(), version.String(L"LegalCopyright")};
 }
-
-std::wstring GetLegalNotice(const std::wstring& path) { return LocatorVersionString(path, L"LegalCopyright"); }
 
 WindowProcess GetWindowProcessPath(HWND window) {
   DWORD pid = 0;

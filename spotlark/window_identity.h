@@ -7,9 +7,15 @@
 
 namespace spotlark {
 
-// Version string of a file; unlike the scanner's reader, a missing file gives "".
-std::wstring LocatorVersionString(const std::wstring& path, const std::wstring& name);
-std::wstring GetLegalNotice(const std::wstring& path);
+// The version strings the finder page shows, from one read of the file's version block; unlike
+// the scanner's reader, an empty path or a missing file gives "" for each.
+struct LocatorVersionTexts {
+  std::wstring description;
+  std::wstring product;
+  std::wstring company;
+  std::wstring legal;  // LegalCopyright
+};
+LocatorVersionTexts ReadLocatorVersionTexts(const std::wstring& path);
 
 struct WindowProcess {
   std::wstring pid;   // decimal process id of the window's thread

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class RecordingWindow : public IScanWindow {
 class TableSystem : public IClassifierSystem {
  public:
   std::wstring CompanyName(const std::wstring& path) override {
+    ++companyQueries;
     const auto it = companies.find(path);
     return it == companies.end() ? L"" : it->second;
   }
@@ -45,6 +47,7 @@ class TableSystem : public IClassifierSystem {
     return it == wrapperCommands.end() ? L" " : it->second;
   }
 
+  int companyQueries = 0;
   std::map<std::wstring, std::wstring> companies = {
       {L"C:\\Program Files\\AdSoft\\ad.exe", L"  ADSOFT Network Inc \t"},
       {L"C:\\Windows\\System32\\cmd.exe", L"Microsoft Corporation"},
@@ -347,6 +350,45 @@ TEST(ClassifierTest, RulesPostLabelAndDropAsTheTableSays) {
     // The alert may be raised twice (both process tests firing), never anything else.
     EXPECT_EQ(!window->titles.empty(), c.alert);
     for (const auto& title : window->titles) EXPECT_EQ(title, kAlert);
+  }
+}
+
+// An item completed with its version block's company is judged by that text: the file is not asked
+// again, whatever it would answer now; an item without it is asked as before.
+TEST(ClassifierTest, CompanyReadWithTheItemIsNotReadAgain) {
+  const auto rules = std::make_shared<const RuleData>(CaseLists());
+  const std::wstring adPath = L"C:\\Program Files\\AdSoft\\ad.exe";
+  struct Case {
+    const char* what;
+    std::wstring path;
+    std::optional<std::wstring> versionCompany;
+    const wchar_t* postedCompany;  // nullptr: not posted with a vendor label
+    int queries;
+  } cases[] = {
+      {"company kept with the item", L"C:\\Tools\\other.exe", L" ADSOFT Network Inc ", L"ADSOFT Network Inc", 0},
+      {"empty company kept with the item", adPath, L"", nullptr, 0},
+      {"no company kept: asked", adPath, std::nullopt, L"ADSOFT Network Inc", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto system = std::make_shared<TableSystem>();
+    auto window = std::make_shared<RecordingWindow>();
+    Classifier classifier(std::make_shared<ScanState>(), rules, window, system);
+    Finding f;
+    f.Type = L"Run";
+    f.Name = L"item";
+    f.FilePath = c.path;
+    f.FileDescription = L"Some tool";
+    f.ProductName = L"Some tool";
+    f.VersionCompany = c.versionCompany;
+    classifier.Classify(f);
+    EXPECT_EQ(system->companyQueries, c.queries);
+    const bool labelled = window->posted.size() == 1 && window->posted[0].MatchMethod == L"adsoft";
+    EXPECT_EQ(labelled, c.postedCompany != nullptr);
+    if (labelled) {
+      EXPECT_EQ(window->posted[0].Company, c.postedCompany);
+      EXPECT_EQ(window->posted[0].VersionCompany, std::nullopt);
+    }
   }
 }
 

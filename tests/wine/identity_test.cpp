@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "varnex/identity/fill_identity.h"
 #include "varnex/identity/service_wrapper.h"
 #include "varnex/rules/rule_loader.h"
+#include "varnex/scanners/startup_entries.h"
 
 using namespace varnex;
 using namespace testing_support;
@@ -72,6 +74,75 @@ TEST(FillIdentity, OverwritesSignerAndVersionStringsFromTheFile) {
     EXPECT_EQ(f.ProductName, c.product) << c.path;
     EXPECT_EQ(f.Name, L"kept");
   }
+}
+
+// A version block whose strings all stand under a fall-back identifier: the one read of the item
+// gives its description and product, and keeps its company for the Classifier, which labels the
+// unsigned file with it.
+TEST(FillIdentity, BlockWithOnlyTheFallbackTranslation) {
+  Finding f;
+  f.Type = L"Run";
+  f.Name = L"item";
+  f.FilePath = Fixture(L"fallback_only.dll");
+  FillIdentity(f);
+  EXPECT_EQ(f.Company, L"");
+  EXPECT_EQ(f.FileDescription, L"Fallback-only description");
+  EXPECT_EQ(f.ProductName, L"回退产品");
+  EXPECT_EQ(f.VersionCompany, std::optional<std::wstring>(L"回退专用公司"));
+
+  auto rules = std::make_shared<RuleData>();
+  rules->SignList = {L"回退专用"};
+  auto window = std::make_shared<RecordingWindow>();
+  Classifier(std::make_shared<ScanState>(), rules, window).Classify(f);
+  ASSERT_EQ(window->posted.size(), 1u);
+  EXPECT_EQ(window->posted[0].Company, L"回退专用公司");
+  EXPECT_EQ(window->posted[0].MatchMethod, L"回退专用");
+  EXPECT_EQ(window->posted[0].VersionCompany, std::nullopt);
+
+  // A signed file: the signer is the company, and nothing is kept for a fall-back.
+  Finding signedItem;
+  signedItem.FilePath = Fixture(L"vendor_a.dll");
+  signedItem.VersionCompany = L"stale";
+  FillIdentity(signedItem);
+  EXPECT_EQ(signedItem.Company, L"Vx Junk Vendor Ltd");
+  EXPECT_EQ(signedItem.VersionCompany, std::nullopt);
+}
+
+// Two Run values name the same file, which is replaced by another one between the two items of
+// the scan: each item shows the file as it was when that item was completed, the Classifier's
+// company fall-back included.
+TEST(FillIdentity, EachItemOfAScanReadsTheFileAsItIsThen) {
+  TempFolder folder(L"vxidchange");
+  const std::wstring path = folder.File(L"tool.dll");
+  ASSERT_TRUE(::CopyFileW(Fixture(L"fallback.dll").c_str(), path.c_str(), FALSE));
+  const std::wstring runKey = L"Software\\VxIdentityChangeTest";
+  TestRegistryKey key(HKEY_CURRENT_USER, runKey);
+  key.SetString(L"first", path);
+  key.SetString(L"second", path);
+
+  auto rules = std::make_shared<RuleData>();
+  rules->SignList = {L"fallback co", L"回退专用"};
+  auto window = std::make_shared<RecordingWindow>();
+  const Classifier classifier(std::make_shared<ScanState>(), rules, window);
+  std::vector<Finding> handed;
+  scanners::ScanRunKeys({L"HKEY_CURRENT_USER\\" + runKey}, L"Run", [](Finding& f) { FillIdentity(f); },
+                        [&](Finding f) {
+                          handed.push_back(f);
+                          classifier.Classify(std::move(f));
+                          if (handed.size() == 1) {
+                            ASSERT_TRUE(::CopyFileW(Fixture(L"fallback_only.dll").c_str(), path.c_str(), FALSE));
+                          }
+                        });
+  ASSERT_EQ(handed.size(), 2u);
+  EXPECT_EQ(handed[0].FileDescription, L"English description");
+  EXPECT_EQ(handed[0].ProductName, L"日本語製品");
+  EXPECT_EQ(handed[1].FileDescription, L"Fallback-only description");
+  EXPECT_EQ(handed[1].ProductName, L"回退产品");
+  ASSERT_EQ(window->posted.size(), 2u);
+  EXPECT_EQ(window->posted[0].Company, L"Fallback Co");
+  EXPECT_EQ(window->posted[0].MatchMethod, L"fallback co");
+  EXPECT_EQ(window->posted[1].Company, L"回退专用公司");
+  EXPECT_EQ(window->posted[1].MatchMethod, L"回退专用");
 }
 
 TEST(ServiceWrapperCommand, JoinsApplicationAndParametersAsRead) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,49 @@ TEST(WinaccessVersion, NamedWrappers) {
   EXPECT_EQ(GetCompanyName(missing), kFileMissingText);
   EXPECT_EQ(GetFileDescription(missing), kFileMissingText);
   EXPECT_EQ(GetProductName(missing), kFileMissingText);
+}
+
+// One read of a file's block answers every name of the table as a read per name does: all the
+// names of one file are asked of the same object.
+TEST(WinaccessVersion, OneReadAnswersEveryName) {
+  std::map<std::wstring, VersionInfo> reads;
+  for (const auto& c : kVersionCases) {
+    auto read = reads.try_emplace(c.file, FixturePath(c.file)).first;
+    EXPECT_EQ(read->second.String(c.name), c.expected) << Narrow(c.file) << " " << Narrow(c.name) << ": " << c.why;
+  }
+  const VersionInfo a(FixturePath(L"vendor_a.dll"));
+  EXPECT_EQ(a.CompanyName(), L"维纳软件有限公司");
+  EXPECT_EQ(a.FileDescription(), L"Vendor A 辅助组件");
+  EXPECT_EQ(a.ProductName(), L"Vendor A 产品");
+  const VersionInfo missing(FixturePath(L"missing.exe"));
+  EXPECT_EQ(missing.CompanyName(), kFileMissingText);
+  EXPECT_EQ(missing.FileDescription(), kFileMissingText);
+  EXPECT_EQ(missing.ProductName(), kFileMissingText);
+  EXPECT_TRUE(missing.Absent());
+  EXPECT_TRUE(VersionInfo(FixturePath(L"no_such_folder\\vendor_a.dll")).Absent());
+  EXPECT_FALSE(a.Absent());
+  EXPECT_FALSE(VersionInfo(FixturePath(L"noversion.dll")).Absent());
+}
+
+// Every string stands under a fall-back identifier only (the translation names a language that
+// has no block): the one read finds each of them there, as the read per name does.
+TEST(WinaccessVersion, BlockWithOnlyTheFallbackTranslation) {
+  const std::wstring path = FixturePath(L"fallback_only.dll");
+  const VersionInfo version(path);
+  const struct {
+    const wchar_t* name;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"CompanyName", L"回退专用公司"},
+      {L"FileDescription", L"Fallback-only description"},
+      {L"ProductName", L"回退产品"},
+      {L"LegalCopyright", L"(C) Fallback"},
+      {L"InternalName", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(version.String(c.name), c.expected) << Narrow(c.name);
+    EXPECT_EQ(GetVersionString(path, c.name), c.expected) << Narrow(c.name);
+  }
 }
 
 TEST(WinaccessVersion, FileThatIsNoPeGivesEmpty) {

@@ -1,7 +1,9 @@
-// One examined item as the result views show it: eleven texts, in column order.
+// One examined item as the result views show it: eleven texts, in column order (and one carried
+// value that no view shows).
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace varnex {
@@ -18,6 +20,11 @@ struct Finding {
   std::wstring StartPath;
   std::wstring Descrip;
   std::wstring MatchMethod;
+
+  // Not a column: the CompanyName of FilePath's version block, set by FillIdentity from the same
+  // read as FileDescription and ProductName when the signer is empty, so that the Classifier's
+  // fall-back to it reads nothing again. Unset otherwise; the Classifier clears it before posting.
+  std::optional<std::wstring> VersionCompany;
 
   bool operator==(const Finding&) const = default;
 };

@@ -54,6 +54,7 @@ class Judgement {
   void Run() {
     if (Decide() != Outcome::Post) return;
     if (IsWhitePath(rules_, f_.FilePath)) return;
+    f_.VersionCompany.reset();
     window_.PostFinding(f_);
   }
 
@@ -61,7 +62,10 @@ class Judgement {
   Outcome Decide() {
     // The shell's generic open command says nothing about any program.
     if (bp_ == L"\"%1\" %*") return Outcome::Drop;
-    if (f_.Company.empty()) f_.Company = text::Trim(system_.CompanyName(f_.FilePath));
+    // The version block's company as FillIdentity read it for this item, else read now.
+    if (f_.Company.empty()) {
+      f_.Company = text::Trim(f_.VersionCompany ? *f_.VersionCompany : system_.CompanyName(f_.FilePath));
+    }
 
     for (auto rule : {&Judgement::FolderListRule, &Judgement::VendorListRule, &Judgement::TrojanDriverRule,
                       &Judgement::ProgramDataRule, &Judgement::StartupCommandRule, &Judgement::Ie11HelperRule,

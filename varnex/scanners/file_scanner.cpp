@@ -27,6 +27,11 @@ class Win32FileSystemView final : public IFileSystemView {
   std::wstring SignerName(const std::wstring& path) override { return winaccess::GetSignerName(path); }
   std::wstring FileDescription(const std::wstring& path) override { return winaccess::GetFileDescription(path); }
   std::wstring ProductName(const std::wstring& path) override { return winaccess::GetProductName(path); }
+  void ReadVersionTexts(const std::wstring& path, FileIdentity& identity) override {
+    const winaccess::VersionInfo version(path);
+    identity.description = version.FileDescription();
+    identity.product = version.ProductName();
+  }
 
  private:
   // cFileName is terminated by the system; the read is bounded anyway.

@@ -88,6 +88,12 @@ class IFileSystemView {
   virtual std::wstring SignerName(const std::wstring& path) = 0;
   virtual std::wstring FileDescription(const std::wstring& path) = 0;
   virtual std::wstring ProductName(const std::wstring& path) = 0;
+  // The description and product of a matched file. The system's view answers both from one read
+  // of the file's version block; this default asks the two functions above.
+  virtual void ReadVersionTexts(const std::wstring& path, FileIdentity& identity) {
+    identity.description = FileDescription(path);
+    identity.product = ProductName(path);
+  }
 };
 
 // Which "正在扫描：" lines reach the window: the first one, then the next one once `intervalMs` has
@@ -104,8 +110,8 @@ using SignerMatcher = std::function<std::optional<std::wstring>(const std::wstri
 // Depth-first walk: subfolders wait on one stack of pending folders (never on the call stack), the
 // last pushed is listed first, so a subfolder is examined after every entry of its parent and the
 // later of two siblings comes first. Every file that passes the filter costs one signer read; a
-// signer match is posted at once as a "文件" Finding. Once `stop` is set, the current listing ends
-// at its next entry and nothing further is listed.
+// signer match costs one version-block read more and is posted at once as a "文件" Finding. Once
+// `stop` is set, the current listing ends at its next entry and nothing further is listed.
 class FileWalk {
  public:
   FileWalk(IFileSystemView& fileSystem, IScanWindow& window, const std::atomic<bool>& stop,

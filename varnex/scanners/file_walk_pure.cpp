@@ -153,8 +153,7 @@ void FileWalk::ExamineFile(const std::wstring& folder, const std::wstring& longF
   identity.signer = fileSystem_.SignerName(full);
   const std::optional<std::wstring> matched = match_(identity.signer);
   if (!matched) return;
-  identity.description = fileSystem_.FileDescription(full);
-  identity.product = fileSystem_.ProductName(full);
+  fileSystem_.ReadVersionTexts(full, identity);
   window_.PostFinding(FileFinding(folder, name, identity, *matched));
 }
 

@@ -53,9 +53,10 @@ bool CheckRootkitDrivers(IScanWindow& window, std::wstring& foundPath) {
     if (isFolder || !IsRootkitDriverName(name)) return true;
     const std::wstring path = kDriversFolder + name;
     foundPath = path;
-    const std::wstring product = winaccess::GetProductName(path);
+    const winaccess::VersionInfo version(path);
+    const std::wstring product = version.ProductName();
     if (!text::Contains(product, L"Kaspersky")) {
-      window.PostFinding(RootkitDriverFinding(name, winaccess::GetFileDescription(path), product));
+      window.PostFinding(RootkitDriverFinding(name, version.FileDescription(), product));
       ++posted;
     }
     return posted < kMostFindingsPerCheck;
