@@ -7,24 +7,11 @@
 #include <wrl/client.h>
 
 #include "common/text/text_rules.h"
+#include "common/winaccess/com_apartment.h"
 
 namespace spotlark {
 
 namespace {
-
-// COM for the calling thread, undone only when this call started it.
-class ComScope {
- public:
-  ComScope() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ~ComScope() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialized_;
-};
 
 std::wstring ReadLink(const std::wstring& linkPath) {
   using Microsoft::WRL::ComPtr;
@@ -49,7 +36,7 @@ std::wstring ReadLink(const std::wstring& linkPath) {
 }  // namespace
 
 std::wstring ResolveShortcut(const std::wstring& linkPath) {
-  ComScope com;
+  winaccess::ComApartment com;
   return ReadLink(linkPath);
 }
 

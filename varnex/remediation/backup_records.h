@@ -64,9 +64,9 @@ struct Manifest {
 // id no readable item has is passed over; two items with one id make both unreadable.
 Manifest ParseManifest(const std::vector<unsigned char>& bytes);
 
-// UTF-16LE text (a leading FF FE is skipped; an odd last byte is dropped) and back.
+// UTF-16LE text (a leading FF FE is skipped; an odd last byte is dropped); the way back is the
+// log writer's Utf16LeBytes.
 std::wstring TextFromUtf16Le(const std::vector<unsigned char>& bytes);
-std::vector<unsigned char> Utf16LeOf(const std::wstring& text, bool withByteOrderMark);
 
 // SHA-256 as 64 lower-case hex digits.
 class Sha256 {
@@ -100,7 +100,7 @@ struct RegKeyRecord {
 // "Windows Registry Editor Version 5.00", then each key as "[path]" with its values: strings that
 // are proper terminated text as "name"="text", DWORDs of four bytes as dword:, everything else
 // as hex(type): bytes (hex: for REG_BINARY), so types and bytes come back exactly. To be written
-// as UTF-16LE with the mark (Utf16LeOf), as the registry editor itself writes it.
+// as UTF-16LE with the mark (Utf16LeBytes), as the registry editor itself writes it.
 std::wstring RegFileText(const std::vector<RegKeyRecord>& keys);
 
 // The keys and values of a .reg text as RegFileText writes it (and as the registry editor writes

@@ -409,30 +409,6 @@ std::wstring TextFromUtf16Le(const std::vector<unsigned char>& bytes) {
   return text;
 }
 
-std::vector<unsigned char> Utf16LeOf(const std::wstring& text, bool withByteOrderMark) {
-  std::vector<unsigned char> bytes;
-  bytes.reserve(text.size() * 2 + 2);
-  if (withByteOrderMark) {
-    bytes.push_back(0xFF);
-    bytes.push_back(0xFE);
-  }
-  auto put = [&bytes](unsigned unit) {
-    bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
-    bytes.push_back(static_cast<unsigned char>((unit >> 8) & 0xFF));
-  };
-  for (wchar_t c : text) {
-    const auto code = static_cast<unsigned long>(c);
-    if (code > 0xFFFF) {
-      const unsigned long v = code - 0x10000;
-      put(static_cast<unsigned>(0xD800 + (v >> 10)));
-      put(static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
-    } else {
-      put(static_cast<unsigned>(code));
-    }
-  }
-  return bytes;
-}
-
 Sha256::Sha256()
     : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19},
       buffer_{} {}

@@ -9,6 +9,7 @@
 #include "../../common/winaccess/winaccess.h"
 #include "ask_user.h"
 #include "file_names.h"
+#include "log_records.h"
 #include "registry_target.h"
 #include "registry_tree.h"
 
@@ -106,7 +107,7 @@ bool HashPath(const std::wstring& path, std::wstring& sha256) {
   });
   std::wstring all;
   for (const auto& l : lines) all += text::LowerAZ(l) + L"\n";
-  sha256 = Sha256Hex(Utf16LeOf(all, false));
+  sha256 = Sha256Hex(Utf16LeBytes(all, false));
   return true;
 }
 
@@ -161,7 +162,7 @@ bool BackupRun::AppendLine(const std::wstring& line) {
   }
   LARGE_INTEGER size{};
   ::GetFileSizeEx(file.get(), &size);
-  const auto bytes = Utf16LeOf(line + L"\r\n", size.QuadPart == 0);
+  const auto bytes = Utf16LeBytes(line + L"\r\n", size.QuadPart == 0);
   ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
   DWORD written = 0;
   if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
@@ -277,7 +278,7 @@ bool RowBackup::Value(const std::wstring& keyPath, const std::wstring& valueName
   }
   if (r != ERROR_SUCCESS) return Fail(L"无法读取注册表值 " + keyPath + L" " + valueName + L"：" + ErrorText(r));
   const std::wstring path = CanonicalRootName(target.root) + (target.subkey.empty() ? L"" : L"\\" + target.subkey);
-  const auto reg = Utf16LeOf(RegFileText({{path, {value}}}), true);
+  const auto reg = Utf16LeBytes(RegFileText({{path, {value}}}), true);
   const std::wstring regName = run_.NextFileName(L".reg");
   BackupItem item = Base(kKindValue, valueName.empty() ? L"(默认)" : valueName, path, L"删除值");
   item.fields[L"keypath"] = path;
@@ -309,7 +310,7 @@ bool RowBackup::Key(const std::wstring& keyPath, const std::wstring& keyName) {
   const std::wstring rootName = CanonicalRootName(target.root);
   const LONG r = ReadKeyTree(root, rootName, *real, view, tree);
   if (r != ERROR_SUCCESS) return Fail(L"无法读取注册表键 " + rootName + L"\\" + *real + L"：" + ErrorText(r));
-  const auto reg = Utf16LeOf(RegFileText(tree), true);
+  const auto reg = Utf16LeBytes(RegFileText(tree), true);
   const std::wstring regName = run_.NextFileName(L".reg");
   BackupItem item = Base(kKindKey, LastComponent(*real), rootName + L"\\" + *real, L"删除键");
   item.fields[L"keypath"] = rootName + L"\\" + *real;
@@ -353,7 +354,7 @@ bool RowBackup::ServiceKey(SC_HANDLE manager, const std::wstring& service) {
     }
   }
   if (start.empty()) start = L"3";
-  const auto reg = Utf16LeOf(RegFileText(tree), true);
+  const auto reg = Utf16LeBytes(RegFileText(tree), true);
   const std::wstring regName = run_.NextFileName(L".reg");
   BackupItem item = Base(kKindServiceKey, service, L"HKEY_LOCAL_MACHINE\\" + *real, L"删除服务");
   item.fields[L"service"] = LastComponent(*real);
@@ -373,7 +374,7 @@ bool RowBackup::Task(const std::wstring& folder, const std::wstring& name) {
     case ITaskStore::Read::Failed: return Fail(L"无法读取计划任务 " + folder + L"\\" + name + L" 的定义");
     case ITaskStore::Read::Found: break;
   }
-  const auto bytes = Utf16LeOf(xml, true);
+  const auto bytes = Utf16LeBytes(xml, true);
   const std::wstring xmlName = run_.NextFileName(L".xml");
   BackupItem item = Base(kKindTask, name, folder.empty() ? L"\\" : folder, L"删除任务");
   item.fields[L"folder"] = folder;

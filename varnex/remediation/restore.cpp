@@ -9,6 +9,7 @@
 #include "../../common/winaccess/winaccess.h"
 #include "backup_store.h"
 #include "file_names.h"
+#include "log_records.h"
 #include "log_writer.h"
 #include "registry_tree.h"
 
@@ -46,7 +47,7 @@ bool AppendToManifest(const std::wstring& runFolder, const std::wstring& line) {
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
-  const auto bytes = Utf16LeOf(line + L"\r\n", false);
+  const auto bytes = Utf16LeBytes(line + L"\r\n", false);
   DWORD written = 0;
   return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();

@@ -4,6 +4,7 @@
 
 #include "input_methods.h"
 
+#include "../../common/winaccess/com_apartment.h"
 #include "../../common/winaccess/registry.h"
 #include "com_owners.h"
 #include "command_resolution.h"
@@ -22,21 +23,6 @@ std::wstring FormatClassId(const GUID& id) {
   for (std::size_t i = 0; i < tail.size(); ++i) tail[i] = id.Data4[i];
   return FormatTextServiceClassId(id.Data1, id.Data2, id.Data3, tail);
 }
-
-// Balances only an initialisation that succeeded: a thread already in another apartment keeps
-// its own, and an unmatched uninitialise would tear down its owner's COM.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
 
 }  // namespace
 
@@ -57,7 +43,7 @@ void ScanImeLayouts(const IdentityFiller& fillIdentity, const FindingConsumer& c
 }
 
 void ScanTextServices(const IdentityFiller& fillIdentity, const FindingConsumer& consume) {
-  const ComApartment apartment;
+  const winaccess::ComApartment apartment;
   Microsoft::WRL::ComPtr<ITfInputProcessorProfiles> profiles;
   if (FAILED(::CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_ITfInputProcessorProfiles, reinterpret_cast<void**>(profiles.GetAddressOf())))) {

@@ -16,6 +16,19 @@ const std::vector<std::wstring>& RunKeyList() {
   return kKeys;
 }
 
+Finding StartupValueFinding(const std::wstring& name, const std::wstring& text, const std::wstring& program,
+                            const std::wstring& key, const std::wstring& type, const IdentityFiller& fillIdentity) {
+  Finding finding;
+  finding.Name = name;
+  finding.BinPath = text;
+  finding.FilePath = ResolveCommandPath(program);
+  finding.StartPath = key;
+  if (fillIdentity) fillIdentity(finding);
+  finding.Type = type;
+  finding.Descrip = finding.FileDescription;
+  return finding;
+}
+
 void ScanStartupEntries(IScanWindow& window, const IdentityFiller& fillIdentity, const FindingConsumer& consume) {
   window.SetStatusText(L"正在扫描启动项...");
   ScanRunKeys(RunKeyList(), L"Run", fillIdentity, consume);
@@ -31,15 +44,7 @@ void ScanRunKeys(const std::vector<std::wstring>& keys, const std::wstring& type
     for (const auto& name : EnumValueNames(key.get())) {
       const auto command = ReadValueAsText(key.get(), name);
       if (!command || command->empty()) continue;
-      Finding finding;
-      finding.Name = name;
-      finding.BinPath = *command;
-      finding.FilePath = ResolveCommandPath(*command);
-      finding.StartPath = keyText;
-      if (fillIdentity) fillIdentity(finding);
-      finding.Type = type;
-      finding.Descrip = finding.FileDescription;
-      consume(std::move(finding));
+      consume(StartupValueFinding(name, *command, *command, keyText, type, fillIdentity));
     }
   }
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "../../common/text/text_rules.h"
+#include "../../common/winaccess/com_apartment.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../core/startup_places.h"
 #include "file_walk.h"
@@ -20,20 +21,6 @@ namespace {
 
 // Room for a target or argument text well beyond MAX_PATH; a link holding more is cut, never overrun.
 constexpr std::size_t kLinkTextCapacity = 4096;
-
-// COM for the calling thread, undone only when this call started it.
-class ComScope {
- public:
-  ComScope() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComScope() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialized_;
-};
 
 struct CoTaskText {
   PWSTR text = nullptr;
@@ -114,7 +101,7 @@ void ScanStartupFolders(IScanWindow& window, const IdentityFiller& fillIdentity,
 
 void ScanStartupFolderList(const std::vector<std::wstring>& folders, const IdentityFiller& fillIdentity,
                            const FindingConsumer& consume) {
-  ComScope com;
+  winaccess::ComApartment com;
   for (const auto& folder : folders) {
     if (folder.empty()) continue;
     WIN32_FIND_DATAW entry{};

@@ -12,19 +12,6 @@ namespace {
 
 constexpr const wchar_t* kStartupStatus = L"正在扫描启动项...";
 
-Finding ValueFinding(const std::wstring& name, const std::wstring& text, const std::wstring& program,
-                     const std::wstring& key, const std::wstring& type, const IdentityFiller& fillIdentity) {
-  Finding finding;
-  finding.Name = name;
-  finding.BinPath = text;
-  finding.FilePath = ResolveCommandPath(program);
-  finding.StartPath = key;
-  if (fillIdentity) fillIdentity(finding);
-  finding.Type = type;
-  finding.Descrip = finding.FileDescription;
-  return finding;
-}
-
 }  // namespace
 
 const std::vector<std::wstring>& MoreRunKeyList() {
@@ -80,7 +67,7 @@ void ScanMoreStartupValues(IScanWindow& window, const IdentityFiller& fillIdenti
     if (!key) continue;
     const auto command = ReadValueAsText(key.get(), L"AutoRun");
     if (!command || command->empty()) continue;
-    consume(ValueFinding(L"AutoRun", *command, *command, keyText, L"Run", fillIdentity));
+    consume(StartupValueFinding(L"AutoRun", *command, *command, keyText, L"Run", fillIdentity));
   }
 }
 
@@ -103,7 +90,7 @@ void ScanWinlogonKeys(const std::vector<std::wstring>& keys, const IdentityFille
       const auto value = ReadValueAsText(key.get(), valueName);
       if (!value) continue;
       for (const auto& program : WinlogonAddedPrograms(valueName, *value)) {
-        consume(ValueFinding(valueName, *value, program, keyText, kTypeWinlogon, fillIdentity));
+        consume(StartupValueFinding(valueName, *value, program, keyText, kTypeWinlogon, fillIdentity));
       }
     }
   }
@@ -126,7 +113,7 @@ void ScanImageHijackKeys(const std::vector<HijackKey>& keys, const IdentityFille
       if (!key) continue;
       const auto command = ReadValueAsText(key.get(), place.valueName);
       if (!command || command->empty()) continue;
-      consume(ValueFinding(program, *command, *command, place.key + L"\\" + program, kTypeImageHijack, fillIdentity));
+      consume(StartupValueFinding(program, *command, *command, place.key + L"\\" + program, kTypeImageHijack, fillIdentity));
     }
   }
 }
