@@ -90,4 +90,29 @@ bool ParseUnsigned(std::wstring_view s, unsigned long& value) {
   return true;
 }
 
+std::vector<unsigned char> Utf16LeBytes(const std::wstring& s, bool withByteOrderMark) {
+  std::vector<unsigned char> bytes;
+  bytes.reserve(s.size() * 2 + 2);
+  if (withByteOrderMark) {
+    bytes.push_back(0xFF);
+    bytes.push_back(0xFE);
+  }
+  for (wchar_t c : s) {
+    // wchar_t is 32 bits natively; characters beyond the BMP become a surrogate pair there.
+    auto put = [&bytes](unsigned unit) {
+      bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+      bytes.push_back(static_cast<unsigned char>((unit >> 8) & 0xFF));
+    };
+    const auto code = static_cast<unsigned long>(c);
+    if (code > 0xFFFF) {
+      const unsigned long v = code - 0x10000;
+      put(static_cast<unsigned>(0xD800 + (v >> 10)));
+      put(static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+    } else {
+      put(static_cast<unsigned>(code));
+    }
+  }
+  return bytes;
+}
+
 }  // namespace text

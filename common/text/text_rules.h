@@ -39,4 +39,7 @@ std::wstring FromBuffer(const wchar_t* buffer, std::size_t capacity);
 // answers false on an empty text, any other character or overflow.
 bool ParseUnsigned(std::wstring_view s, unsigned long& value);
 
+// UTF-16LE bytes of a text, led by the mark FF FE when it starts a new file.
+std::vector<unsigned char> Utf16LeBytes(const std::wstring& s, bool withByteOrderMark);
+
 }  // namespace text

@@ -27,4 +27,9 @@ RegistryRoot RegistryRootFromName(const std::wstring& name);
 // Program folder from the program's full path: the text before its last "\" ("" without one).
 std::wstring FolderOfPath(const std::wstring& path);
 
+// The form of a path that the file functions accept beyond MAX_PATH: "\\?\" (or "\\?\UNC\" for a
+// share) in front of a full path of 260 characters or more; shorter paths and paths that already
+// carry the prefix are returned as they are.
+std::wstring PathForFileCalls(const std::wstring& path);
+
 }  // namespace winaccess

@@ -5,10 +5,12 @@
 #include <random>
 #include <string>
 
-#include "varnex/remediation/backup_records.h"
+#include "common/text/text_rules.h"
+#include "varnex/backup/backup_records.h"
 #include "varnex/remediation/log_records.h"
 
 using namespace varnex::remediation;
+using namespace varnex::backup;
 
 namespace {
 
@@ -36,7 +38,7 @@ BackupItem ValueItem(int id) {
 std::vector<unsigned char> ManifestBytes(const std::vector<std::wstring>& lines) {
   std::wstring text = std::wstring(kManifestHeader) + L"\r\n";
   for (const auto& l : lines) text += l + L"\r\n";
-  return Utf16LeBytes(text, true);
+  return text::Utf16LeBytes(text, true);
 }
 
 }  // namespace
@@ -106,7 +108,7 @@ TEST(BackupManifest, DamagedTruncatedAndEditedLinesAreUnreadableAndTheRestIsRead
   EXPECT_FALSE(twice.entries[0].readable);
   EXPECT_FALSE(twice.entries[1].readable);
   // A missing header is noted; the lines are still read.
-  auto noHeader = Utf16LeBytes(good1 + L"\r\n", true);
+  auto noHeader = text::Utf16LeBytes(good1 + L"\r\n", true);
   const auto nh = ParseManifest(noHeader);
   EXPECT_FALSE(nh.headerOk);
   ASSERT_EQ(nh.entries.size(), 1u);

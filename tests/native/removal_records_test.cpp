@@ -3,6 +3,8 @@
 
 #include <set>
 
+#include "common/text/text_rules.h"
+#include "common/winaccess/path_rules.h"
 #include "varnex/remediation/file_names.h"
 #include "varnex/remediation/log_records.h"
 
@@ -26,8 +28,8 @@ TEST(RemovalLogRecords, NamesAndLayouts) {
             L"HKEY_CLASSES_ROOT\\CLSID\\{1}\t路径：C:\\s.dll\t匹配原因：r\r\n");
   EXPECT_EQ(DelFileLogRecord(L"C:\\f.exe"), L"C:\\f.exe\r\n");
 
-  EXPECT_EQ(Utf16LeBytes(L"A隔", true), (std::vector<unsigned char>{0xFF, 0xFE, 0x41, 0x00, 0x94, 0x96}));
-  EXPECT_EQ(Utf16LeBytes(L"\r\n", false), (std::vector<unsigned char>{0x0D, 0x00, 0x0A, 0x00}));
+  EXPECT_EQ(text::Utf16LeBytes(L"A隔", true), (std::vector<unsigned char>{0xFF, 0xFE, 0x41, 0x00, 0x94, 0x96}));
+  EXPECT_EQ(text::Utf16LeBytes(L"\r\n", false), (std::vector<unsigned char>{0x0D, 0x00, 0x0A, 0x00}));
 }
 
 TEST(RemovalFileNames, QuarantineNeverReplacesAnEarlierFile) {
@@ -94,5 +96,5 @@ TEST(FileNames, LongPathsTakeThePrefixForTheFileCalls) {
       {std::wstring(300, L'r'), std::wstring(300, L'r')},
       {L"", L""},
   };
-  for (const auto& c : cases) EXPECT_EQ(varnex::remediation::PathForFileCalls(c.in), c.out);
+  for (const auto& c : cases) EXPECT_EQ(winaccess::PathForFileCalls(c.in), c.out);
 }

@@ -3,9 +3,10 @@
 
 #include <cwctype>
 
-#include "varnex/remediation/registry_target.h"
+#include "varnex/backup/registry_target.h"
 
-using namespace varnex::remediation;
+using namespace varnex::backup;
+using namespace varnex::backup;
 using winaccess::RegistryRoot;
 
 TEST(RemovalRegistryTarget, ValueTargetsMapTheRootAsWritten) {

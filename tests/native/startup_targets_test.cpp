@@ -5,6 +5,7 @@
 using namespace varnex;
 using namespace varnex::remediation;
 
+
 namespace {
 Finding Row(const wchar_t* type, const wchar_t* name, const wchar_t* startPath) {
   Finding f;

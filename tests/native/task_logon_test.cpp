@@ -1,9 +1,10 @@
 // How a task read back from its XML is registered again.
 #include <gtest/gtest.h>
 
-#include "varnex/remediation/task_logon_pure.h"
+#include "varnex/backup/task_logon_pure.h"
 
-using namespace varnex::remediation;
+using namespace varnex::backup;
+using namespace varnex::backup;
 
 TEST(TaskLogon, ThePrincipalOfTheXmlDecides) {
   struct Case {

@@ -15,13 +15,15 @@
 #include "common/text/text_rules.h"
 #include "common/winaccess/unique_resource.h"
 #include "test_support.h"
-#include "varnex/remediation/backup_store.h"
-#include "varnex/remediation/registry_tree.h"
+#include "varnex/backup/backup_run.h"
+#include "varnex/backup/registry_tree.h"
+#include "varnex/remediation/log_writer.h"
 #include "varnex/remediation/removal_thread.h"
-#include "varnex/remediation/restore.h"
+#include "varnex/backup/restore.h"
 
 using namespace varnex;
 using namespace varnex::remediation;
+using namespace varnex::backup;
 using namespace testing_support;
 
 namespace {
@@ -123,12 +125,12 @@ class BackupRestoreTest : public ::testing::Test {
     state.ServiceDeleteMode = serviceDeleteMode;
     RemovalOptions options;
     options.ask = Ask();
-    options.backupFolder = folder.empty() ? program_.Path() : folder;
+    options.backupStore = StoreFolderBelow(folder.empty() ? program_.Path() : folder);
     options.tasks = std::move(tasks);
     RunRemoval(window, state, options);
     return window.Rows();
   }
-  std::vector<RestoreEntry> Entries() { return ListBackups(program_.Path()); }
+  std::vector<RestoreEntry> Entries() { return ListBackups(StoreFolderBelow(program_.Path())); }
   // Restores every restorable entry of the newest run; answers how many came back.
   int RestoreAll(std::shared_ptr<ITaskStore> tasks = nullptr) {
     int restored = 0;
@@ -136,7 +138,7 @@ class BackupRestoreTest : public ::testing::Test {
     for (const auto& e : entries) {
       if (e.runFolder != entries.front().runFolder || !e.restorable) continue;
       std::wstring message;
-      RestoreContext context{Ask(), nullptr, tasks};
+      RestoreContext context{Ask(), nullptr, tasks, [](const std::wstring& record) { WriteRestoreLog(record); }};
       if (RestoreItem(e, context, message)) ++restored;
       messages_.push_back(message);
     }
@@ -539,7 +541,7 @@ TEST_F(BackupRestoreTest, BadBackupsAreListedAsUnreadableAndRestoreNothing) {
   for (const auto& e : entries) {
     if (!e.entry.readable) ++unreadable;
     std::wstring message;
-    const bool restored = RestoreItem(e, RestoreContext{Ask(), nullptr, nullptr}, message);
+    const bool restored = RestoreItem(e, RestoreContext{Ask(), nullptr, nullptr, nullptr}, message);
     EXPECT_EQ(restored, e.entry.item.Get(L"value") == L"v4") << message;
   }
   EXPECT_EQ(unreadable, 1);
@@ -562,7 +564,7 @@ TEST_F(BackupRestoreTest, BadBackupsAreListedAsUnreadableAndRestoreNothing) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_FALSE(entries[0].restorable);
   std::wstring message;
-  EXPECT_FALSE(RestoreItem(entries[0], RestoreContext{Ask(), nullptr, nullptr}, message));
+  EXPECT_FALSE(RestoreItem(entries[0], RestoreContext{Ask(), nullptr, nullptr, nullptr}, message));
   DeleteTree(folder);
   EXPECT_TRUE(Entries().empty());
 }

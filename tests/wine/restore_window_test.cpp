@@ -9,14 +9,16 @@
 #include <iterator>
 
 #include "test_support.h"
-#include "varnex/remediation/backup_records.h"
-#include "varnex/remediation/registry_tree.h"
+#include "varnex/backup/backup_records.h"
+#include "varnex/backup/backup_run.h"
+#include "varnex/backup/registry_tree.h"
 #include "varnex/remediation/removal_thread.h"
 #include "varnex_dialog_fixture.h"
 #include "varnex/ui/restore_dlg.h"
 
 using namespace vxtest;
 using namespace varnex::remediation;
+using namespace varnex::backup;
 
 namespace {
 
@@ -62,7 +64,7 @@ TEST(RestoreWindow, ListsTheItemsAndRestoresTheTickedOnes) {
   ScanState state;
   RemovalOptions options;
   options.ask = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; };
-  options.backupFolder = program.Path();
+  options.backupStore = StoreFolderBelow(program.Path());
   RunRemoval(rows, state, options);
   ASSERT_FALSE(ValueExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\Run", L"vxrun", 0));
   ASSERT_EQ(::GetFileAttributesW(files.File(L"gone.txt").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -82,7 +84,7 @@ TEST(RestoreWindow, ListsTheItemsAndRestoresTheTickedOnes) {
 
   std::vector<std::wstring> asked;
   RestoreDlgOptions restoreOptions;
-  restoreOptions.programFolder = program.Path();
+  restoreOptions.backupStore = StoreFolderBelow(program.Path());
   restoreOptions.ask = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
     asked.push_back(text);
     return IDNO;

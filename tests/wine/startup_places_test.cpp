@@ -16,7 +16,8 @@
 #include "common/winaccess/unique_resource.h"
 #include "registry_scanner_fixtures.h"
 #include "test_support.h"
-#include "varnex/remediation/restore.h"
+#include "varnex/backup/backup_run.h"
+#include "varnex/backup/restore.h"
 #include "varnex/remediation/row_handler.h"
 #include "varnex/scanners/startup_folders.h"
 #include "varnex/scanners/startup_places.h"
@@ -140,12 +141,10 @@ void DeleteTodaysLog() {
 
 // The removal worker's handling of one ticked row, its backups written below `backupFolder`.
 void RemoveWithBackups(const Finding& row, const std::wstring& backupFolder) {
-  remediation::BackupRun backups(backupFolder);
-  const auto tasks = remediation::SchedulerTaskStore();
+  const auto backups = backup::OpenRemovalBackups(backup::StoreFolderBelow(backupFolder), nullptr);
   remediation::RemovalRun run;
   run.services.ask = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; };
-  run.backups = &backups;
-  run.tasks = tasks.get();
+  run.backups = backups.get();
   EXPECT_TRUE(remediation::HandleRow(row, run)) << testing::PrintToString(row.StartPath + L" " + row.Name);
 }
 
@@ -159,16 +158,16 @@ void Remove(const Finding& row) {
 // Restores every item the removals below `backupFolder` backed up, saying yes when asked whether
 // to replace what is there now (a repaired value still exists); answers how many came back.
 int RestoreAll(const std::wstring& backupFolder, int* questions = nullptr) {
-  remediation::RestoreContext context;
+  backup::RestoreContext context;
   context.ask = [questions](HWND, const std::wstring&, const std::wstring&, UINT) {
     if (questions != nullptr) ++*questions;
     return IDYES;
   };
   int restored = 0;
-  for (const auto& entry : remediation::ListBackups(backupFolder)) {
+  for (const auto& entry : backup::ListBackups(backup::StoreFolderBelow(backupFolder))) {
     std::wstring message;
     EXPECT_TRUE(entry.restorable) << testing::PrintToString(entry.state);
-    if (entry.restorable && remediation::RestoreItem(entry, context, message)) ++restored;
+    if (entry.restorable && backup::RestoreItem(entry, context, message)) ++restored;
   }
   DeleteTodaysLog();
   return restored;

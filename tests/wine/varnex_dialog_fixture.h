@@ -12,6 +12,7 @@
 
 #include "common/winaccess/winaccess.h"
 #include "test_support.h"
+#include "varnex/backup/backup_run.h"
 #include "varnex/core/scan_texts.h"
 #include "varnex/ui/list_view.h"
 #include "varnex/ui/resource.h"
@@ -39,6 +40,7 @@ class DialogTest : public ::testing::Test {
   // Opens the dialog with an empty data folder unless one is given; messages are recorded.
   CVarnexDlg& Open(VarnexDlgOptions options) {
     if (options.programFolder.empty()) options.programFolder = program_.Path();
+    if (options.backupStore.empty()) options.backupStore = varnex::backup::StoreFolderBelow(program_.Path());
     if (!options.showError) options.showError = [this](const std::wstring& t) { messages_.push_back(t); };
     if (!options.makeSteps) {
       options.makeSteps = [this](const ScanContext& context) {

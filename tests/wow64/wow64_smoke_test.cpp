@@ -13,9 +13,9 @@
 
 #include "common/winaccess/registry.h"
 #include "common/winaccess/winaccess.h"
-#include "varnex/remediation/backup_store.h"
+#include "varnex/backup/row_backup.h"
 #include "varnex/remediation/startup_removal.h"
-#include "varnex/remediation/task_store.h"
+#include "varnex/backup/task_store.h"
 
 namespace {
 
@@ -150,16 +150,16 @@ TEST(Wow64, WinlogonRepairWritesTheViewTheRowNames) {
   ::GetTempPathW(MAX_PATH, temp);
   const std::wstring backupFolder = std::wstring(temp) + L"vxwow64bak";
   ::CreateDirectoryW(backupFolder.c_str(), nullptr);
-  const auto tasks = varnex::remediation::SchedulerTaskStore();
-  varnex::remediation::BackupRun backups(backupFolder);
-  varnex::remediation::RowBackup backup(backups, row, *tasks);
+  const auto tasks = varnex::backup::SchedulerTaskStore();
+  varnex::backup::BackupRun backups(backupFolder);
+  varnex::backup::RowBackup backup(backups, row, *tasks);
   varnex::remediation::RemoveStartupPlaceItem(row, backup);
   EXPECT_FALSE(backup.Failed()) << "backup: " << testing::PrintToString(backup.Problem());
   EXPECT_EQ(GetText(winlogon, L"Userinit", KEY_WOW64_64KEY), L"C:\\Windows\\system32\\userinit.exe,");
   EXPECT_EQ(GetText(winlogon, L"Userinit", KEY_WOW64_32KEY), L"C:\\VxTest\\b.exe,");
 
   row.StartPath = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-  varnex::remediation::RowBackup backup32(backups, row, *tasks);
+  varnex::backup::RowBackup backup32(backups, row, *tasks);
   varnex::remediation::RemoveStartupPlaceItem(row, backup32);
   EXPECT_FALSE(backup32.Failed());
   EXPECT_EQ(GetText(winlogon, L"Userinit", KEY_WOW64_32KEY), L"C:\\Windows\\system32\\userinit.exe,");

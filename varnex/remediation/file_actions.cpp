@@ -14,7 +14,7 @@ namespace varnex::remediation {
 namespace {
 
 bool Exists(const std::wstring& path) {
-  return ::GetFileAttributesW(PathForFileCalls(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(winaccess::PathForFileCalls(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring DesktopFolder() {
@@ -24,7 +24,7 @@ std::wstring DesktopFolder() {
 }
 
 // An earlier ".bak" file is deleted for good to make room: it is copied into the store first.
-void RenameFileToBackup(const std::wstring& filePath, RowBackup& rowBackup, bool blocker = false) {
+void RenameFileToBackup(const std::wstring& filePath, backup::IStepBackup& rowBackup, bool blocker = false) {
   const std::wstring backup = FileBackupPath(filePath);
   if (Exists(backup)) {
     if (!rowBackup.FileCopy(backup, L"删除旧的.bak文件")) return;
@@ -36,40 +36,40 @@ void RenameFileToBackup(const std::wstring& filePath, RowBackup& rowBackup, bool
 
 }  // namespace
 
-void DeleteFileNowOrAtReboot(const std::wstring& filePath, RowBackup& backup) {
+void DeleteFileNowOrAtReboot(const std::wstring& filePath, backup::IStepBackup& backup) {
   if (filePath.empty()) return;
   winaccess::DisableWow64Redirection();
   if (!backup.FileCopy(filePath, L"删除文件")) return;
   // The file scan reaches files deeper than MAX_PATH; they can only be deleted in the long form.
-  const std::wstring path = PathForFileCalls(filePath);
+  const std::wstring path = winaccess::PathForFileCalls(filePath);
   bool ok = ::DeleteFileW(path.c_str()) != FALSE;
   if (!ok) ok = ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
   backup.Done(ok);
 }
 
-std::wstring QuarantineFile(const std::wstring& name, const std::wstring& filePath, RowBackup& backup) {
+std::wstring QuarantineFile(const std::wstring& name, const std::wstring& filePath, backup::IStepBackup& backup) {
   if (filePath.empty()) return {};
   winaccess::DisableWow64Redirection();
   const std::wstring desktop = DesktopFolder();
   const std::wstring target = QuarantinePath(desktop, name, filePath, Exists);
   bool moved = false;
   // A Startup-folder file may lie beyond MAX_PATH; only the long form reaches it.
-  const std::wstring source = PathForFileCalls(filePath);
+  const std::wstring source = winaccess::PathForFileCalls(filePath);
   if (!target.empty()) {
     if (!backup.Move(filePath, target, L"隔离到桌面")) return {};
-    moved = ::MoveFileExW(source.c_str(), PathForFileCalls(target).c_str(), 0) != FALSE;
+    moved = ::MoveFileExW(source.c_str(), winaccess::PathForFileCalls(target).c_str(), 0) != FALSE;
     backup.Done(moved);
   }
   // Fallback: put the file out of action in place.
   if (!moved) {
     const std::wstring renamed = FileBackupPath(filePath);
     if (!backup.Move(filePath, renamed, L"重命名为.bak")) return {};
-    backup.Done(::MoveFileW(source.c_str(), PathForFileCalls(renamed).c_str()) != FALSE);
+    backup.Done(::MoveFileW(source.c_str(), winaccess::PathForFileCalls(renamed).c_str()) != FALSE);
   }  const std::wstring plain = QuarantinePath(desktop, name, filePath, [](const std::wstring&) { return false; });
   return moved && target != plain ? target : std::wstring();
 }
 
-void BlockScriptFile(const std::wstring& filePath, RowBackup& backup) {
+void BlockScriptFile(const std::wstring& filePath, backup::IStepBackup& backup) {
   if (filePath.empty()) return;
   winaccess::DisableWow64Redirection();
   const DWORD attributes = ::GetFileAttributesW(filePath.c_str());
@@ -102,7 +102,7 @@ SystemFolders CurrentSystemFolders() {
   return folders;
 }
 
-void OfferRename(Finding& row, const AskUserFn& ask, std::vector<std::wstring>& notes, RowBackup& rowBackup) {
+void OfferRename(Finding& row, const AskUserFn& ask, std::vector<std::wstring>& notes, backup::IStepBackup& rowBackup) {
   if (ask(nullptr, row.Name + L"处理失败，是否重命名文件使其失效？", L"提示", MB_YESNO) != IDYES) return;
   if (row.FilePath.empty()) return;
   winaccess::DisableWow64Redirection();

@@ -54,9 +54,4 @@ std::optional<std::wstring> FolderForRule(const std::wstring& lowerFilePath, con
 // folder, and for a path without any backslash).
 std::wstring TaskFolderOf(const std::wstring& taskPath);
 
-// The form of a path that the file functions accept beyond MAX_PATH: "\\?\" (or "\\?\UNC\" for a
-// share) in front of a full path of 260 characters or more; shorter paths and paths that already
-// carry the prefix are returned as they are.
-std::wstring PathForFileCalls(const std::wstring& path);
-
 }  // namespace varnex::remediation

@@ -195,11 +195,4 @@ std::wstring TaskFolderOf(const std::wstring& taskPath) {
   return p == std::wstring::npos ? std::wstring() : taskPath.substr(0, p);
 }
 
-std::wstring PathForFileCalls(const std::wstring& path) {
-  if (path.size() < 260 || path.rfind(L"\\\\?\\", 0) == 0) return path;
-  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
-  return path;  // a relative path cannot take the prefix
-}
-
 }  // namespace varnex::remediation

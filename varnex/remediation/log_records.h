@@ -25,7 +25,4 @@ std::wstring AssocClsidLogRecord(const std::wstring& key, const std::wstring& pa
 
 std::wstring DelFileLogRecord(const std::wstring& path);
 
-// UTF-16LE bytes of a record, led by the mark FF FE when it starts a new file.
-std::vector<unsigned char> Utf16LeBytes(const std::wstring& record, bool withByteOrderMark);
-
 }  // namespace varnex::remediation

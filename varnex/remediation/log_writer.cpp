@@ -33,13 +33,13 @@ void AppendRecord(LogKind kind, const std::wstring& record) {
   if (!::PathFileExistsW(path.c_str())) {
     winaccess::unique_file created(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (created) WriteAll(created.get(), Utf16LeBytes(L"", true));
+    if (created) WriteAll(created.get(), text::Utf16LeBytes(L"", true));
   }
   winaccess::unique_file file(
       ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
-  WriteAll(file.get(), Utf16LeBytes(record, false));
+  WriteAll(file.get(), text::Utf16LeBytes(record, false));
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
-#include "registry_target.h"
-#include "registry_tree.h"
+#include "../backup/registry_target.h"
+#include "../backup/registry_tree.h"
 
 namespace varnex::remediation {
+
+using namespace backup;  // the registry targets and trees the backups also use
 namespace {
 
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F

@@ -34,12 +34,12 @@ void RunRemoval(IRemovalWindow& window, ScanState& state, const RemovalOptions& 
     return;
   }
   winaccess::unique_sc_handle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  BackupRun backups(options.backupFolder.empty() ? winaccess::ProgramFolder() : options.backupFolder);
-  const std::shared_ptr<ITaskStore> tasks = options.tasks ? options.tasks : SchedulerTaskStore();
+  const auto backups =
+      backup::OpenRemovalBackups(options.backupStore.empty() ? backup::DefaultStoreFolder() : options.backupStore,
+                                 options.tasks);
   RemovalRun run;
   run.services = {manager.get(), state.ServiceDeleteMode, window.Owner(), ask};
-  run.backups = &backups;
-  run.tasks = tasks.get();
+  run.backups = backups.get();
 
   // Bottom to top, so that deleting a row never moves a row still to be visited.
   for (int i = count - 1; i >= 0; --i) {

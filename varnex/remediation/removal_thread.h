@@ -7,17 +7,17 @@
 #include <memory>
 #include <string>
 
+#include "../backup/step_backup.h"
+#include "../core/ask_user.h"
 #include "../core/scan_state.h"
-#include "ask_user.h"
 #include "removal_window.h"
-#include "task_store.h"
 
 namespace varnex::remediation {
 
 struct RemovalOptions {
   AskUserFn ask;              // may be empty: real message boxes
-  std::wstring backupFolder;  // the folder that holds "备份\"; "" = the program's own folder
-  std::shared_ptr<ITaskStore> tasks;  // may be null: the Task Scheduler
+  std::wstring backupStore;  // the folder of the backup runs; "" = backup::DefaultStoreFolder()
+  std::shared_ptr<backup::ITaskStore> tasks;  // may be null: the Task Scheduler
 };
 
 // One whole run on the calling thread.

@@ -43,7 +43,7 @@ bool NamesRegistryValue(const Finding& row) {
   return !row.Name.empty() || row.Type == L"Run";
 }
 
-void NeutraliseService(Finding& row, RemovalRun& run, DWORD startType, RowOutcome& outcome, RowBackup& backup) {
+void NeutraliseService(Finding& row, RemovalRun& run, DWORD startType, RowOutcome& outcome, backup::IStepBackup& backup) {
   if (row.Name.empty()) return;
   // In service-deletion mode the whole service key is kept, so the service can be made again.
   const bool backedUp = run.services.serviceDeleteMode ? backup.ServiceKey(run.services.manager, row.Name)
@@ -54,7 +54,7 @@ void NeutraliseService(Finding& row, RemovalRun& run, DWORD startType, RowOutcom
   if (!ok) OfferRename(row, run.services.ask, outcome.notes, backup);
 }
 
-std::wstring HandleDriverTrojan(Finding& row, RemovalRun& run, RowBackup& backup) {
+std::wstring HandleDriverTrojan(Finding& row, RemovalRun& run, backup::IStepBackup& backup) {
   row.Name = text::LowerAZ(row.Name);
   const auto sys = row.Name.find(L".sys");
   const std::wstring serviceName = sys == std::wstring::npos ? row.Name : row.Name.substr(0, sys);
@@ -67,7 +67,7 @@ std::wstring HandleDriverTrojan(Finding& row, RemovalRun& run, RowBackup& backup
   return QuarantineFile(row.Name, row.FilePath, backup);
 }
 
-void DeleteTask(const Finding& row, RowBackup& backup) {
+void DeleteTask(const Finding& row, backup::IStepBackup& backup) {
   if (row.Name.empty()) return;
   const std::wstring folder = TaskFolderOf(row.StartPath);
   // The path must end in the task's own name, else another task of that name could be hit.
@@ -76,17 +76,17 @@ void DeleteTask(const Finding& row, RowBackup& backup) {
   backup.Done(DeleteScheduledTask(row.Name, folder));
 }
 
-void DeleteValue(const Finding& row, RowBackup& backup) {
+void DeleteValue(const Finding& row, backup::IStepBackup& backup) {
   if (!backup.Value(row.StartPath, row.Name)) return;
   backup.Done(DeleteRegValue(row.StartPath, row.Name));
 }
 
-void DeleteKey(const std::wstring& keyPath, const std::wstring& keyName, RowBackup& backup) {
+void DeleteKey(const std::wstring& keyPath, const std::wstring& keyName, backup::IStepBackup& backup) {
   if (!backup.Key(keyPath, keyName)) return;
   backup.Done(DeleteRegKey(keyPath, keyName));
 }
 
-void Act(Finding& row, RemovalRun& run, RowOutcome& outcome, RowBackup& backup) {
+void Act(Finding& row, RemovalRun& run, RowOutcome& outcome, backup::IStepBackup& backup) {
   const std::wstring& type = row.Type;
   if (type == L"文件") {
     DeleteFileNowOrAtReboot(row.FilePath, backup);
@@ -124,7 +124,7 @@ void Act(Finding& row, RemovalRun& run, RowOutcome& outcome, RowBackup& backup) 
 
 // Only a registry path ("HKEY_...\CLSID\{...}") counts; a command line that happens to hold
 // "\CLSID\" is no class registration.
-void DeleteClassRegistration(const Finding& row, RowBackup& backup) {
+void DeleteClassRegistration(const Finding& row, backup::IStepBackup& backup) {
   const auto at = row.BinPath.find(kClsidMarker);
   if (at == std::wstring::npos) return;
   if (!text::StartsWith(text::LowerAZ(row.BinPath), L"hkey_")) return;
@@ -137,7 +137,8 @@ void DeleteClassRegistration(const Finding& row, RowBackup& backup) {
 
 bool HandleRow(Finding row, RemovalRun& run) {
   RowOutcome outcome;
-  RowBackup backup(*run.backups, row, *run.tasks);
+  const auto rowBackup = run.backups->ForRow(row);
+  backup::IStepBackup& backup = *rowBackup;
   const bool restartBefore = run.restartExplorer;
   Act(row, run, outcome, backup);
   if (!backup.Failed()) DeleteClassRegistration(row, backup);

@@ -3,15 +3,14 @@
 #pragma once
 
 #include "../core/finding.h"
-#include "backup_store.h"
+#include "../backup/step_backup.h"
 #include "service_removal.h"
 
 namespace varnex::remediation {
 
 struct RemovalRun {
   ServiceContext services;  // also carries the message-box seam
-  BackupRun* backups = nullptr;
-  ITaskStore* tasks = nullptr;
+  backup::IRemovalBackups* backups = nullptr;
   bool restartExplorer = false;
 };
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ask_user.h"
+#include "../core/ask_user.h"
 
 namespace varnex::remediation {
 

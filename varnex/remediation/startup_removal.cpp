@@ -7,7 +7,7 @@
 
 namespace varnex::remediation {
 
-std::wstring RemoveStartupPlaceItem(const Finding& row, RowBackup& backup) {
+std::wstring RemoveStartupPlaceItem(const Finding& row, backup::IStepBackup& backup) {
   if (row.Type == kTypeWinlogon) {
     if (const auto repair = WinlogonRepairFor(row)) {
       // The old text is kept in the backup whether the value is repaired or deleted.

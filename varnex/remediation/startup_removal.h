@@ -5,13 +5,13 @@
 #include <string>
 
 #include "../core/finding.h"
-#include "backup_store.h"
+#include "../backup/step_backup.h"
 
 namespace varnex::remediation {
 
 // Acts on a row of Type "Winlogon", "映像劫持" or "启动文件夹"; a row that does not name exactly
 // such an item is left alone. Each step is backed up first (no step runs without its backup).
 // Answers the numbered quarantine name a file had to take, if any.
-std::wstring RemoveStartupPlaceItem(const Finding& row, RowBackup& backup);
+std::wstring RemoveStartupPlaceItem(const Finding& row, backup::IStepBackup& backup);
 
 }  // namespace varnex::remediation

@@ -2,6 +2,9 @@
 
 #include "restore_dlg.h"
 
+#include "../backup/step_backup.h"
+#include "../remediation/log_writer.h"
+
 #include <commctrl.h>
 
 #include "../../common/winaccess/winaccess.h"
@@ -16,7 +19,8 @@ constexpr int kColumnWidths[] = {135, 80, 130, 320, 80, 200};
 }  // namespace
 
 CRestoreDlg::CRestoreDlg(RestoreDlgOptions options) : options_(std::move(options)) {
-  if (options_.programFolder.empty()) options_.programFolder = winaccess::ProgramFolder();
+  if (options_.backupStore.empty()) options_.backupStore = backup::DefaultStoreFolder();
+  if (!options_.log) options_.log = [](const std::wstring& record) { remediation::WriteRestoreLog(record); };
 }
 
 HWND CRestoreDlg::List() const { return ::GetDlgItem(Hwnd(), IDC_RESTORE_LIST); }
@@ -60,7 +64,7 @@ BOOL CRestoreDlg::OnInitDialog() {
 void CRestoreDlg::Fill() {
   HWND list = List();
   ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  entries_ = remediation::ListBackups(options_.programFolder);
+  entries_ = backup::ListBackups(options_.backupStore);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const auto& e = entries_[i];
     const auto& item = e.entry.item;
@@ -86,11 +90,11 @@ void CRestoreDlg::OnRestoreSelected() {
   HWND list = List();
   int restored = 0, failed = 0;
   std::wstring messages;
-  remediation::RestoreContext context{options_.ask, Hwnd(), options_.tasks};
+  backup::RestoreContext context{options_.ask, Hwnd(), options_.tasks, options_.log};
   for (int i = 0; i < RowCount(list) && i < static_cast<int>(entries_.size()); ++i) {
     if (!IsRowChecked(list, i)) continue;
     std::wstring message;
-    if (remediation::RestoreItem(entries_[i], context, message)) {
+    if (backup::RestoreItem(entries_[i], context, message)) {
       ++restored;
     } else {
       ++failed;

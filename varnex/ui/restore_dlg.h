@@ -8,15 +8,18 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 #include "../../common/ui/dialog_base.h"
-#include "../remediation/restore.h"
+#include "../backup/restore.h"
 
 namespace varnex::ui {
 
 struct RestoreDlgOptions {
-  std::wstring programFolder;  // the folder that holds "备份\"; "" = the program's own folder
-  remediation::AskUserFn ask;  // nullptr = MessageBoxW
-  std::shared_ptr<remediation::ITaskStore> tasks;  // nullptr = the Task Scheduler
+  std::wstring backupStore;  // the folder of the backup runs; "" = backup::DefaultStoreFolder()
+  varnex::AskUserFn ask;  // nullptr = MessageBoxW
+  std::shared_ptr<backup::ITaskStore> tasks;  // nullptr = the Task Scheduler
+  std::function<void(const std::wstring&)> log;  // the record of each restore; nullptr = the day's main log
 };
 
 class CRestoreDlg : public CDialogBase {
@@ -24,7 +27,7 @@ class CRestoreDlg : public CDialogBase {
   explicit CRestoreDlg(RestoreDlgOptions options = {});
 
   HWND List() const;
-  const std::vector<remediation::RestoreEntry>& Entries() const { return entries_; }
+  const std::vector<backup::RestoreEntry>& Entries() const { return entries_; }
 
  protected:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -35,7 +38,7 @@ class CRestoreDlg : public CDialogBase {
   void OnRestoreSelected();
 
   RestoreDlgOptions options_;
-  std::vector<remediation::RestoreEntry> entries_;
+  std::vector<backup::RestoreEntry> entries_;
 };
 
 // Column titles of the restore list.

@@ -209,13 +209,13 @@ void CVarnexDlg::OnActionButton() {
   const int tab = static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TAB, TCM_GETCURSEL, 0, 0));
   remediation::RemovalOptions removal;
   removal.ask = options_.askUser;
-  removal.backupFolder = options_.programFolder.empty() ? winaccess::ProgramFolder() : options_.programFolder;
+  removal.backupStore = options_.backupStore;
   remediation::StartRemovalThread(std::make_shared<DialogRemovalWindow>(Hwnd(), tab), state_, std::move(removal));
 }
 
 void CVarnexDlg::OnRestore() {
   RestoreDlgOptions restore;
-  restore.programFolder = options_.programFolder;
+  restore.backupStore = options_.backupStore;
   restore.ask = options_.askUser;
   CRestoreDlg dialog(std::move(restore));
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Hwnd(), GWLP_HINSTANCE));

@@ -39,6 +39,7 @@ struct ExportChoice {
 struct VarnexDlgOptions {
   std::wstring commandLine;    // the arguments after the program name
   std::wstring programFolder;  // where the data folder lies; "" = the program's own folder
+  std::wstring backupStore;    // the folder of the backup runs; "" = backup::DefaultStoreFolder()
   ErrorMessageFn showError;    // nullptr = a modal "错误！" message box owned by the dialog
   ScanStepsFactory makeSteps;  // nullptr = the program's scanners
   PostMessageFn post;          // nullptr = PostMessageW

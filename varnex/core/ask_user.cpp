@@ -1,6 +1,6 @@
 #include "ask_user.h"
 
-namespace varnex::remediation {
+namespace varnex {
 
 AskUserFn AskUserOrMessageBox(AskUserFn ask) {
   if (ask) return ask;
@@ -20,4 +20,4 @@ std::wstring ErrorText(DWORD code) {
   return text;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex

@@ -5,7 +5,7 @@
 
 #include "../../common/text/text_rules.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 std::wstring UpperAZ(std::wstring s) {
@@ -129,4 +129,4 @@ KeyTarget KeyTargetFor(const std::wstring& keyPath, const std::wstring& keyName)
   return target;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace varnex::remediation {
+namespace varnex::backup {
 
 class ITaskStore {
  public:
@@ -22,4 +22,4 @@ class ITaskStore {
 
 std::shared_ptr<ITaskStore> SchedulerTaskStore();
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

@@ -11,7 +11,7 @@
 #include "../../common/winaccess/path_rules.h"
 #include "backup_records.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 
 HKEY RootKeyOfName(const std::wstring& rootName);          // exact; nullptr for an unknown name
 std::wstring CanonicalRootName(winaccess::RegistryRoot root);  // "HKEY_LOCAL_MACHINE", ...
@@ -42,4 +42,4 @@ REGSAM ViewFromText(const std::wstring& text);
 // The access flag the removal primitives add for a key path (KEY_WOW64_64KEY or 0).
 REGSAM ViewForKeyPath(const std::wstring& keyPath);
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

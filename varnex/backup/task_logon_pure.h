@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace varnex::remediation {
+namespace varnex::backup {
 
 struct TaskLogon {
   int type = 3;       // TASK_LOGON_INTERACTIVE_TOKEN unless the XML says otherwise
@@ -17,4 +17,4 @@ struct TaskLogon {
 // account (SYSTEM, LOCAL SERVICE, NETWORK SERVICE, S-1-5-18/19/20) -> 5, else 3. A <GroupId> -> 4.
 TaskLogon TaskLogonOf(const std::wstring& xml);
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

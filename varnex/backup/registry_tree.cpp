@@ -5,7 +5,7 @@
 #include "../../common/winaccess/unique_resource.h"
 #include "registry_target.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 bool RunningUnderWow64() {
@@ -196,4 +196,4 @@ REGSAM ViewForKeyPath(const std::wstring& keyPath) {
   return RunningUnderWow64() && UsesNativeView(keyPath) ? KEY_WOW64_64KEY : 0;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

@@ -7,38 +7,19 @@
 #include "../../common/text/text_rules.h"
 #include "../../common/winaccess/unique_resource.h"
 #include "../../common/winaccess/winaccess.h"
-#include "backup_store.h"
-#include "file_names.h"
-#include "log_records.h"
-#include "log_writer.h"
+#include "../../common/winaccess/path_rules.h"
+#include "../core/ask_user.h"
+#include "backup_run.h"
 #include "registry_tree.h"
+#include "run_files.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 constexpr const wchar_t* kCaption = L"恢复";
 
-std::optional<std::vector<unsigned char>> ReadWholeFile(const std::wstring& path) {
-  winaccess::unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 256 * 1024 * 1024) return std::nullopt;
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-                         got != bytes.size())) {
-    return std::nullopt;
-  }
-  return bytes;
-}
-
-bool Exists(const std::wstring& path) {
-  return ::GetFileAttributesW(PathForFileCalls(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool IsFolder(const std::wstring& path) {
-  const DWORD a = ::GetFileAttributesW(PathForFileCalls(path).c_str());
+  const DWORD a = ::GetFileAttributesW(winaccess::PathForFileCalls(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -47,24 +28,10 @@ bool AppendToManifest(const std::wstring& runFolder, const std::wstring& line) {
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
-  const auto bytes = Utf16LeBytes(line + L"\r\n", false);
+  const auto bytes = text::Utf16LeBytes(line + L"\r\n", false);
   DWORD written = 0;
   return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
-}
-
-// The data file an item keeps in its run folder, "" for the kinds without one.
-std::wstring DataFileOf(const BackupItem& item) {
-  const std::wstring kind = item.Get(L"kind");
-  if (kind == kKindValue || kind == kKindKey || kind == kKindServiceKey) return item.Get(L"reg");
-  if (kind == kKindTask) return item.Get(L"xml");
-  if (kind == kKindFileCopy) return item.Get(L"copy");
-  return {};
-}
-
-// A data file's name must stay inside the run folder.
-bool SafeDataName(const std::wstring& name) {
-  return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
 }
 
 bool AskYes(const RestoreContext& context, const std::wstring& text) {
@@ -269,7 +236,7 @@ bool MakeFolders(const std::wstring& folder) {
   if (folder.empty() || IsFolder(folder)) return true;
   const auto slash = folder.find_last_of(L'\\');
   if (slash != std::wstring::npos && slash > 2 && !MakeFolders(folder.substr(0, slash))) return false;
-  return ::CreateDirectoryW(PathForFileCalls(folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+  return ::CreateDirectoryW(winaccess::PathForFileCalls(folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 Outcome RestoreFileCopy(const RestoreEntry& e, const RestoreContext& context) {
@@ -290,7 +257,7 @@ Outcome RestoreFileCopy(const RestoreEntry& e, const RestoreContext& context) {
   if (slash != std::wstring::npos && !MakeFolders(path.substr(0, slash))) {
     return Fail(L"无法创建目录，错误" + ErrorText(::GetLastError()));
   }
-  if (!::CopyFileW(PathForFileCalls(copy).c_str(), PathForFileCalls(path).c_str(), there ? FALSE : TRUE)) {
+  if (!::CopyFileW(winaccess::PathForFileCalls(copy).c_str(), winaccess::PathForFileCalls(path).c_str(), there ? FALSE : TRUE)) {
     return Fail(L"复制文件失败，错误" + ErrorText(::GetLastError()));
   }
   return {true, L"已恢复文件 " + path};
@@ -308,7 +275,7 @@ Outcome RestoreMove(const RestoreEntry& e, const RestoreContext& context) {
   bool replace = false;
   if (Exists(from)) {
     // The empty folder the removal itself put there to block the path goes away first.
-    if (item.Get(L"blocker") == L"1" && IsFolder(from) && ::RemoveDirectoryW(PathForFileCalls(from).c_str())) {
+    if (item.Get(L"blocker") == L"1" && IsFolder(from) && ::RemoveDirectoryW(winaccess::PathForFileCalls(from).c_str())) {
     } else if (folder || IsFolder(from)) {
       return Fail(L"未恢复：" + from + L" 已经存在");
     } else if (AskYes(context, L"文件 " + from + L" 已经存在（在备份之后又出现了），是否用备份覆盖？")) {
@@ -321,75 +288,14 @@ Outcome RestoreMove(const RestoreEntry& e, const RestoreContext& context) {
   if (slash != std::wstring::npos && !MakeFolders(from.substr(0, slash))) {
     return Fail(L"无法创建目录，错误" + ErrorText(::GetLastError()));
   }
-  if (!::MoveFileExW(PathForFileCalls(to).c_str(), PathForFileCalls(from).c_str(),
+  if (!::MoveFileExW(winaccess::PathForFileCalls(to).c_str(), winaccess::PathForFileCalls(from).c_str(),
                      replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     return Fail(L"移回失败，错误" + ErrorText(::GetLastError()));
   }
   return {true, L"已移回 " + from};
 }
 
-std::wstring StateOf(const RestoreEntry& e) {
-  if (!e.entry.readable) return L"无法读取：" + e.entry.problem;
-  if (e.entry.restored) return L"已恢复（" + e.entry.restoredTime + L"）";
-  if (e.entry.done && !*e.entry.done) return L"删除未成功（可恢复）";
-  return L"可恢复";
-}
-
 }  // namespace
-
-std::vector<RestoreEntry> ListBackups(const std::wstring& programFolder) {
-  std::wstring base = programFolder;
-  while (!base.empty() && base.back() == L'\\') base.pop_back();
-  const std::wstring store = base + L"\\" + kBackupFolderName;
-  std::vector<std::wstring> runs;
-  WIN32_FIND_DATAW data{};
-  winaccess::unique_find find(::FindFirstFileW((store + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L".." && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) runs.push_back(name);
-    } while (::FindNextFileW(find.get(), &data));
-  }
-  std::sort(runs.begin(), runs.end(), std::greater<>());
-  std::vector<RestoreEntry> entries;
-  for (const auto& run : runs) {
-    const std::wstring folder = store + L"\\" + run;
-    const auto bytes = ReadWholeFile(folder + L"\\" + kManifestName);
-    Manifest manifest;
-    if (bytes) manifest = ParseManifest(*bytes);
-    if (!bytes || (!manifest.headerOk && manifest.entries.empty())) {
-      RestoreEntry broken;
-      broken.runFolder = folder;
-      broken.runName = run;
-      broken.entry.problem = bytes ? L"清单已损坏" : L"没有清单或清单无法读取";
-      broken.state = L"无法读取：" + broken.entry.problem;
-      entries.push_back(broken);
-      continue;
-    }
-    // Newest first also within a run: restoring in that order undoes the steps in reverse.
-    for (auto it = manifest.entries.rbegin(); it != manifest.entries.rend(); ++it) {
-      RestoreEntry e;
-      e.runFolder = folder;
-      e.runName = run;
-      e.entry = *it;
-      e.state = StateOf(e);
-      e.restorable = e.entry.readable && !e.entry.restored;
-      if (e.restorable) {
-        const std::wstring dataName = DataFileOf(e.entry.item);
-        const bool missing = !dataName.empty() && (!SafeDataName(dataName) || !Exists(folder + L"\\" + dataName));
-        if (missing) {
-          e.restorable = false;
-          e.state = L"无法恢复：备份文件缺失";
-        } else if (e.entry.item.Get(L"kind") == kKindMove && !Exists(e.entry.item.Get(L"to"))) {
-          e.restorable = false;
-          e.state = L"无法恢复：" + e.entry.item.Get(L"to") + L" 已不存在";
-        }
-      }
-      entries.push_back(e);
-    }
-  }
-  return entries;
-}
 
 bool RestoreItem(const RestoreEntry& entry, const RestoreContext& given, std::wstring& message) {
   RestoreContext context = given;
@@ -427,8 +333,8 @@ bool RestoreItem(const RestoreEntry& entry, const RestoreContext& given, std::ws
   if (outcome.ok && !AppendToManifest(entry.runFolder, RestoredLine(entry.entry.item.id, NowText()))) {
     message += L"（无法在清单中标记为已恢复）";
   }
-  WriteRestoreLog(RestoreLogRecord(entry.entry.item, entry.runFolder, outcome.ok, outcome.message));
+  if (context.log) context.log(RestoreLogRecord(entry.entry.item, entry.runFolder, outcome.ok, outcome.message));
   return outcome.ok;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace varnex::remediation {
+namespace varnex {
 
 // owner (may be null), text, caption, style -> IDYES, IDNO, IDOK, ...
 using AskUserFn = std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)>;
@@ -20,4 +20,4 @@ AskUserFn AskUserOrMessageBox(AskUserFn ask);
 // "<code>，<system message>", the message as the system words it (line break included).
 std::wstring ErrorText(DWORD code);
 
-}  // namespace varnex::remediation
+}  // namespace varnex

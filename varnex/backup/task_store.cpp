@@ -8,7 +8,7 @@
 
 #include "task_logon_pure.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 using Microsoft::WRL::ComPtr;
@@ -141,4 +141,4 @@ class SchedulerStore : public ITaskStore {
 
 std::shared_ptr<ITaskStore> SchedulerTaskStore() { return std::make_shared<SchedulerStore>(); }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

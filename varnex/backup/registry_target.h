@@ -6,7 +6,7 @@
 
 #include "../../common/winaccess/path_rules.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 
 // A path that names the 32-bit branch ("Wow6432Node", any letter case) is opened as written;
 // every other path is opened in the 64-bit view when running under WOW64.
@@ -43,4 +43,4 @@ bool IsGuardedClassKey(winaccess::RegistryRoot root, const std::wstring& lowerPa
 // batfile, folder, directory, lnkfile and "*" (the name already lower-cased).
 bool IsGuardedClassName(const std::wstring& lowerName);
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace varnex::remediation {
+namespace varnex::backup {
 
 inline constexpr const wchar_t* kManifestHeader = L"Varnex 备份清单 1";
 
@@ -116,4 +116,4 @@ std::wstring RestoreLogRecord(const BackupItem& item, const std::wstring& backup
 std::wstring TimeText(int year, int month, int day, int hour, int minute, int second);
 std::wstring RunFolderName(int year, int month, int day, int hour, int minute, int second);
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

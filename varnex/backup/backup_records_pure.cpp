@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <set>
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 const wchar_t* const kCommonFields[] = {L"kind", L"time", L"type", L"name", L"place", L"how"};
@@ -580,4 +580,4 @@ std::wstring RunFolderName(int year, int month, int day, int hour, int minute, i
   return buffer;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup

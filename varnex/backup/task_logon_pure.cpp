@@ -2,7 +2,7 @@
 
 #include "../../common/text/text_rules.h"
 
-namespace varnex::remediation {
+namespace varnex::backup {
 namespace {
 
 // The text of the first <tag>...</tag> inside <Principals>, trimmed.
@@ -48,4 +48,4 @@ TaskLogon TaskLogonOf(const std::wstring& xml) {
   return logon;
 }
 
-}  // namespace varnex::remediation
+}  // namespace varnex::backup
